@@ -1,0 +1,36 @@
+#pragma once
+
+#include "pluginterfaces/base/ftypes.h"
+#include "pluginterfaces/base/funknown.h"
+
+namespace Steinberg {
+class IBStream;
+
+namespace Vst {
+
+// The parameter record that hosts save in projects and presets.
+// values[i] for i = 0..5 is the normalized value of parameter id i + 1;
+// values[6..11] and flags are reserved and carried through unchanged.
+struct ParamState
+{
+	static constexpr int32 kNumValues = 12;
+	static constexpr int32 kNumFlags = 4;
+
+	bool bypass = false;
+	double values[kNumValues] = {};
+	bool flags[kNumFlags] = {};
+};
+
+// Size of the serialized record: header word, bypass, twelve doubles, four flags.
+constexpr int32 kParamStateStreamSize = 8 + 4 + ParamState::kNumValues * 8 + ParamState::kNumFlags * 4;
+
+// Writes the 124-byte little-endian record at the stream's position.
+// kResultFalse for a null stream or at the first refused write.
+tresult writeParamState (const ParamState& state, IBStream* stream);
+
+// Reads the 124-byte record; the target is overwritten only when every field
+// was read, otherwise it is left as it was and kResultFalse is returned.
+tresult readParamState (ParamState& state, IBStream* stream);
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,95 @@
+#include "processor/plugprocessor.h"
+
+#include "entry/plugids.h"
+#include "processor/paramids.h"
+
+#include <limits>
+
+namespace Steinberg {
+namespace Vst {
+
+namespace {
+
+// Default normalized values, in the order of ParamState::values. Predelay and
+// LPCut are the logarithms of their plain defaults (20 ms of 1..250 ms, 5 kHz
+// of 0.5..16 kHz) rounded to six places; saved projects depend on these bits.
+constexpr double kDefaultValues[] = {
+	0.75,     // Level: 0 dB
+	0.5,      // Mix: 50 %
+	0.542562, // Predelay: 20 ms
+	0.15,     // Rvb Time: 0.35 s
+	1.0,      // Diffusion: 100 %
+	0.664386, // LPCut: 5000 Hz
+};
+
+} // namespace
+
+PlugProcessor::PlugProcessor ()
+{
+	setControllerClass (PlugControllerUID);
+	for (int32 i = 0; i < 6; ++i)
+		paramState.values[i] = kDefaultValues[i];
+}
+
+PlugProcessor::~PlugProcessor () = default;
+
+FUnknown* PlugProcessor::createInstance (void* /*context*/)
+{
+	return static_cast<IAudioProcessor*> (new PlugProcessor);
+}
+
+tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
+{
+	if (AudioEffect::initialize (context) != kResultOk)
+		return kResultFalse;
+
+	addAudioInput (STR16 ("AudioInput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+	addAudioOutput (STR16 ("AudioOutput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+
+	smoothingMs = 50.0;
+	midHpCornerHz = 20.0;
+	sideHpCornerHz = 60.0;
+	sampleRate = 44100.0;
+	writeIndex = 0;
+	sharedIndex = 0;
+	lineLength = 0;
+	return kResultOk;
+}
+
+tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
+                                                      SpeakerArrangement* outputs, int32 numOuts)
+{
+	// The engine is stereo in and out; any two-channel layout will do.
+	if (numIns > 0 && SpeakerArr::getChannelCount (inputs[0]) != 2)
+		return kResultFalse;
+	if (numOuts > 0 && SpeakerArr::getChannelCount (outputs[0]) != 2)
+		return kResultFalse;
+	return AudioEffect::setBusArrangements (inputs, numIns, outputs, numOuts);
+}
+
+tresult PLUGIN_API PlugProcessor::setupProcessing (ProcessSetup& setup)
+{
+	// The tail length follows the new rate even when the sample size is refused.
+	sampleRate = setup.sampleRate;
+	return AudioEffect::setupProcessing (setup);
+}
+
+tresult PLUGIN_API PlugProcessor::canProcessSampleSize (int32 symbolicSampleSize)
+{
+	return static_cast<uint32> (symbolicSampleSize) <= kSample64 ? kResultTrue : kResultFalse;
+}
+
+uint32 PLUGIN_API PlugProcessor::getTailSamples ()
+{
+	// Half a second beyond the reverb time, truncated. A host's odd sample
+	// rate must not turn into an out-of-range conversion.
+	const double tail = (rvbTimeMs * 0.001 + 0.5) * sampleRate;
+	if (!(tail > 0.0))
+		return 0;
+	if (tail >= static_cast<double> (std::numeric_limits<uint32>::max ()))
+		return std::numeric_limits<uint32>::max ();
+	return static_cast<uint32> (tail);
+}
+
+} // namespace Vst
+} // namespace Steinberg

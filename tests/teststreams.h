@@ -1,0 +1,74 @@
+#pragma once
+
+#include "public.sdk/source/common/memorystream.h"
+
+#include <cstring>
+#include <vector>
+
+namespace Tarvine::Test {
+
+// A host stream that takes at most `capacity` bytes and refuses the rest,
+// as a full disk or a host's fixed-size chunk would.
+class LimitedStream : public Steinberg::IBStream
+{
+public:
+	explicit LimitedStream (Steinberg::int32 capacity) : capacity (capacity) {}
+
+	Steinberg::tresult PLUGIN_API read (void*, Steinberg::int32, Steinberg::int32* numRead) override
+	{
+		if (numRead)
+			*numRead = 0;
+		return Steinberg::kResultFalse;
+	}
+	Steinberg::tresult PLUGIN_API write (void* buffer, Steinberg::int32 numBytes,
+	                                     Steinberg::int32* numWritten) override
+	{
+		const auto room = capacity - static_cast<Steinberg::int32> (bytes.size ());
+		const auto n = numBytes < room ? numBytes : room;
+		const auto* p = static_cast<const char*> (buffer);
+		bytes.insert (bytes.end (), p, p + n);
+		if (numWritten)
+			*numWritten = n;
+		return n == numBytes ? Steinberg::kResultOk : Steinberg::kResultFalse;
+	}
+	Steinberg::tresult PLUGIN_API seek (Steinberg::int64, Steinberg::int32, Steinberg::int64*) override
+	{
+		return Steinberg::kResultFalse;
+	}
+	Steinberg::tresult PLUGIN_API tell (Steinberg::int64* pos) override
+	{
+		if (pos)
+			*pos = static_cast<Steinberg::int64> (bytes.size ());
+		return Steinberg::kResultOk;
+	}
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID, void** obj) override
+	{
+		*obj = nullptr;
+		return Steinberg::kNoInterface;
+	}
+	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
+	Steinberg::uint32 PLUGIN_API release () override { return 1; }
+
+	std::vector<char> bytes;
+
+private:
+	Steinberg::int32 capacity;
+};
+
+// The bytes a memory stream holds.
+inline std::vector<unsigned char> streamBytes (Steinberg::MemoryStream& stream)
+{
+	const auto* data = reinterpret_cast<const unsigned char*> (stream.getData ());
+	return {data, data + stream.getSize ()};
+}
+
+// A memory stream holding `bytes`, positioned at its start.
+inline void fillStream (Steinberg::MemoryStream& stream, const std::vector<unsigned char>& bytes)
+{
+	Steinberg::int32 written = 0;
+	stream.write (const_cast<unsigned char*> (bytes.data ()), static_cast<Steinberg::int32> (bytes.size ()),
+	              &written);
+	stream.seek (0, Steinberg::IBStream::kIBSeekSet, nullptr);
+}
+
+} // namespace Tarvine::Test

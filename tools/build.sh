@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Bootstraps the dependencies and builds everything into build/ (or $TARVINE_BUILD_DIR).
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${TARVINE_BUILD_DIR:-"$repo/build"}
+"$repo/tools/bootstrap.sh"
+cmake -S "$repo" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build_dir" --parallel "$(nproc)"
