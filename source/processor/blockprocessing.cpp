@@ -223,7 +223,11 @@ void PlugProcessor::updateDiffusionCoefficients ()
 		return;
 	coefficientDiffusionBits = bits;
 	coefficientsValid = true;
+	updateAllpassCoefficients ();
+}
 
+void PlugProcessor::updateAllpassCoefficients ()
+{
 	// g = 10^(-3 d / T): a signal passing once every d ms falls 60 dB in T ms.
 	const double T = 150.0 * smoothedDiffusion;
 	for (int32 k = 0; k < 4; ++k)
@@ -247,17 +251,7 @@ void PlugProcessor::stepCrossfade ()
 			fadeGain = 0.0;
 			holdCounter = holdCounter - 1;
 			if (holdCounter == 0)
-			{
-				// The silent point: the new lengths serve from this very frame.
-				holdCounter = holdReload;
-				rebuildPending = false;
-				fadingIn = true;
-				updateCombNetwork (false);
-				double* shared = delayLines[kSharedLine];
-				const int32 sharedLength = 5 * lineLength;
-				for (int32 j = 0; j < sharedLength; ++j)
-					shared[j] = 0.0;
-			}
+				rebuildAtTheSilentPoint ();
 		}
 	}
 	else if (fadingIn)
@@ -269,6 +263,20 @@ void PlugProcessor::stepCrossfade ()
 			fadingIn = false;
 		}
 	}
+}
+
+void PlugProcessor::rebuildAtTheSilentPoint ()
+{
+	// Nothing enters or recirculates now: the new lengths serve from this
+	// very frame, and the shared line starts empty.
+	holdCounter = holdReload;
+	rebuildPending = false;
+	fadingIn = true;
+	updateCombNetwork (false);
+	double* shared = delayLines[kSharedLine];
+	const int32 sharedLength = 5 * lineLength;
+	for (int32 j = 0; j < sharedLength; ++j)
+		shared[j] = 0.0;
 }
 
 } // namespace Vst

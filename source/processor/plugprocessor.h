@@ -166,6 +166,8 @@ public:
 private:
 	template <typename Sample>
 	void processBlock (Sample** inputs, Sample** outputs, int32 numSamples);
+	void updateAllpassCoefficients ();
+	void rebuildAtTheSilentPoint ();
 	void processParameterChanges (IParameterChanges* changes);
 	void bypassBlock (ProcessData& data);
 	bool engineCanRun (const ProcessData& data) const;
