@@ -168,7 +168,7 @@ private:
 	void processBlock (Sample** inputs, Sample** outputs, int32 numSamples);
 	void updateAllpassCoefficients ();
 	void rebuildAtTheSilentPoint ();
-	void processParameterChanges (IParameterChanges* changes);
+	bool processParameterChanges (IParameterChanges* changes);
 	void bypassBlock (ProcessData& data);
 	bool engineCanRun (const ProcessData& data) const;
 	bool takePendingState ();
