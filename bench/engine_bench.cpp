@@ -65,9 +65,9 @@ void engineBenchmark (benchmark::State& state)
 		++block;
 	}
 	const double frames = static_cast<double> (block) * blockSize;
-	state.counters["ns/frame"] = totalSeconds * 1e9 / frames;
-	state.counters["worst ns/frame"] = worstSeconds * 1e9 / blockSize;
-	state.counters["worst block us"] = worstSeconds * 1e6;
+	state.counters["ns_per_frame"] = totalSeconds * 1e9 / frames;
+	state.counters["worst_ns_per_frame"] = worstSeconds * 1e9 / blockSize;
+	state.counters["worst_block_us"] = worstSeconds * 1e6;
 	state.SetItemsProcessed (static_cast<int64_t> (frames));
 }
 
