@@ -64,7 +64,7 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 	if (recordChanged)
 		publishState ();
 
-	if (data.numInputs == 0 || data.numOutputs == 0)
+	if (data.numInputs <= 0 || data.numOutputs <= 0)
 		return kResultOk;
 	if (data.numSamples <= 0)
 		return kResultOk;
