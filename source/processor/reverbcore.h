@@ -89,19 +89,13 @@ inline void PlugProcessor::combBank (double x, double& cL, double& cR)
 	shared[iS] = s;
 
 	// Each comb recirculates its tap and cancels its input of n_k echoes ago.
-	// All sixteen values are formed before the first is stored: the comb
-	// lines are not the shared line, so the order changes nothing, and the
-	// compiler need not reload the gains after every store.
-	double next[kNumCombs];
 	for (int32 k = 0; k < kPair; ++k)
 	{
 		const double cancelled = shared[wrap (iS, combTruncLength[k], 5 * n)];
-		next[k] = (combFeedback[k] * t[k] - combTruncGain[k] * cancelled) * F + s;
 		const int32 kk = k + kPair;
-		next[kk] = (combFeedback[kk] * t[kk] - combTruncGain[kk] * cancelled) * F + s;
+		comb[k][i] = (combFeedback[k] * t[k] - combTruncGain[k] * cancelled) * F + s;
+		comb[kk][i] = (combFeedback[kk] * t[kk] - combTruncGain[kk] * cancelled) * F + s;
 	}
-	for (int32 k = 0; k < kNumCombs; ++k)
-		comb[k][i] = next[k];
 }
 
 inline void PlugProcessor::processSample (double xL, double xR, double& yL, double& yR)
