@@ -19,7 +19,19 @@ enum Scenario
 {
 	kSteady = 0,
 	kMoving = 1,
+	// Every timed block starts at the silent point of a rebuild: the shared
+	// line is cleared and the comb network refreshed in its first frame.
+	kRebuild = 2,
 };
+
+// Runs single frames until the next one is the silent point of a rebuild.
+template <typename Sample>
+void runUpToTheSilentPoint (EngineHost& host)
+{
+	const PlugProcessor& p = *host.object;
+	while (!(p.rebuildPending && p.fadeGain == 0.0 && p.holdCounter == 1))
+		host.frame (Sample (0), Sample (0));
+}
 
 template <typename Sample>
 void engineBenchmark (benchmark::State& state)
@@ -43,6 +55,12 @@ void engineBenchmark (benchmark::State& state)
 	for (auto _ : state)
 	{
 		const size_t offset = static_cast<size_t> (block % 64) * static_cast<size_t> (blockSize);
+		if (scenario == kRebuild)
+		{
+			host.change (kParamPredelay, block % 2 == 0 ? 0.3 : 0.6);
+			host.frame (Sample (0), Sample (0));
+			runUpToTheSilentPoint<Sample> (host);
+		}
 		if (scenario == kMoving)
 		{
 			const double phase = static_cast<double> (block) * 0.01;
@@ -82,8 +100,20 @@ void arguments (benchmark::internal::Benchmark* b)
 	b->MinTime (0.5);
 }
 
+void rebuildArguments (benchmark::internal::Benchmark* b)
+{
+	b->ArgNames ({"rate", "block", "moving"});
+	for (int64_t rate : {44100, 48000, 96000})
+		for (int64_t blockSize : {64, 512})
+			b->Args ({rate, blockSize, kRebuild});
+	b->UseManualTime ();
+	b->Iterations (100);
+}
+
 BENCHMARK_TEMPLATE (engineBenchmark, float)->Name ("float32")->Apply (arguments);
 BENCHMARK_TEMPLATE (engineBenchmark, double)->Name ("float64")->Apply (arguments);
+BENCHMARK_TEMPLATE (engineBenchmark, float)->Name ("float32_rebuild")->Apply (rebuildArguments);
+BENCHMARK_TEMPLATE (engineBenchmark, double)->Name ("float64_rebuild")->Apply (rebuildArguments);
 
 } // namespace
 
