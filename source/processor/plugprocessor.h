@@ -65,7 +65,8 @@ public:
 	void updateDiffusionCoefficients ();
 	void stepCrossfade ();
 
-	// The stereo reverb of one sample frame, wet and dry mixed.
+	// The stereo reverb of one sample frame, wet and dry mixed. Defined
+	// inline in reverbcore.h, so that the block loop compiles the whole frame.
 	void processSample (double xL, double xR, double& yL, double& yR);
 	void combBank (double x, double& cL, double& cR);
 
