@@ -73,11 +73,9 @@ std::unique_ptr<PluginInstance> PluginInstance::create (const VST3::Hosting::Mod
 	}
 	instance->controllerInitialized = true;
 
-	if (!instance->mirrorStateToController ())
-	{
-		error = "the controller did not take the processor's state";
-		return nullptr;
-	}
+	// As a host does after creating the pair; a processor without a state
+	// leaves the controller at its own defaults.
+	instance->mirrorStateToController ();
 	return instance;
 }
 
