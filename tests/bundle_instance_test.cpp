@@ -139,7 +139,7 @@ TYPED_TEST (AudioThroughTheBundle, AnImpulseLeavesAReverbTail)
 		else if (i > impulseAt + 64)
 			tail += energy;
 	}
-	EXPECT_EQ (before, 0.0);
+	EXPECT_LT (before, 1e-20); // silence in, silence out (but for anti-denormal dust)
 	EXPECT_GT (tail, 1e-6);
 	EXPECT_NE (out.left[impulseAt], Sample (0)); // the dry half of the mix
 
