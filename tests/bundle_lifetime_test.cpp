@@ -4,6 +4,10 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Steinberg;
 
 namespace {
@@ -71,6 +75,33 @@ TEST_F (ModuleFile, FactoryIsSharedWhileHeldAndRebuiltAfterTheLastRelease)
 	ASSERT_EQ (rebuilt->getClassInfo (1, &info), kResultOk);
 	EXPECT_STREQ (info.name, "tx QUERNA Tarvine Controller");
 	rebuilt->release ();
+}
+
+TEST_F (ModuleFile, ThreadsMakingTheFirstCallAtOnceShareOneFactory)
+{
+	constexpr int kThreads = 8;
+	std::vector<IPluginFactory*> factories (kThreads, nullptr);
+	std::atomic<int> waiting {kThreads};
+	std::vector<std::thread> threads;
+	for (int t = 0; t < kThreads; ++t)
+	{
+		threads.emplace_back ([&, t] {
+			// all threads leave the barrier together
+			--waiting;
+			while (waiting.load () > 0)
+				std::this_thread::yield ();
+			factories[t] = getFactory ();
+		});
+	}
+	for (auto& thread : threads)
+		thread.join ();
+
+	ASSERT_TRUE (factories[0]);
+	for (IPluginFactory* factory : factories)
+		EXPECT_EQ (factory, factories[0]);
+	EXPECT_EQ (referenceCount (factories[0]), static_cast<uint32> (kThreads));
+	for (IPluginFactory* factory : factories)
+		factory->release ();
 }
 
 } // namespace
