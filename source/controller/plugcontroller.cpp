@@ -20,7 +20,16 @@ tresult PLUGIN_API PlugController::initialize (FUnknown* context)
 	if (EditController::initialize (context) != kResultOk || parameters.getParameterCount () > 0)
 		return kResultOk;
 
-	addPlugParameters (parameters);
+	// No exception may reach the host; without memory there is no table.
+	try
+	{
+		addPlugParameters (parameters);
+	}
+	catch (...)
+	{
+		parameters.removeAll ();
+		return kOutOfMemory;
+	}
 	return kResultOk;
 }
 
