@@ -136,6 +136,7 @@ TEST_F (BundleFixture, CreatesTheControllerOnlyAsAnEditController)
 	const FUID unknown (1, 2, 3, 4);
 	const Refusal refusals[] = {
 	    {PlugControllerUID, IAudioProcessor::iid},
+	    {PlugControllerUID, IComponent::iid},
 	    {PlugProcessorUID, IEditController::iid},
 	    {unknown, IEditController::iid},
 	};
