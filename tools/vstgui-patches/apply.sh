@@ -27,7 +27,10 @@ patches=("$series_dir"/*.patch)
 for p in "${patches[@]}"; do
   # A dry run first, so a failing patch leaves the tree as the previous one left it.
   if ! log=$(patch -p1 --forward --batch --fuzz=0 --dry-run -d "$vstgui_dir" -i "$p" 2>&1); then
-    where=$(printf '%s\n' "$log" | sed -n 's/^patching file //p' | tail -n 1)
+    # the file whose hunk failed, or the first file patch could not take
+    where=$(printf '%s\n' "$log" | awk '
+      /^(patching|checking) file / { file = $3 }
+      /FAILED|Reversed|previously applied|can.t find file|No file to patch/ { print file; exit }')
     fail "$(basename "$p") does not apply to VSTGUI${where:+ (at $where)}"
   fi
   patch -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch --quiet -d "$vstgui_dir" -i "$p" \
