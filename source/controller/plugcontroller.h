@@ -1,0 +1,34 @@
+#pragma once
+
+#include "public.sdk/source/vst/vsteditcontroller.h"
+#include "vstgui/plugin-bindings/vst3editor.h"
+
+namespace Steinberg {
+namespace Vst {
+
+// The edit controller: publishes the seven parameters, mirrors the
+// processor's saved state and hands out the editor. It keeps no state of
+// its own and exchanges no messages with the processor.
+class PlugController : public EditController, public VSTGUI::VST3EditorDelegate
+{
+public:
+	// Not user-provided, so that `new PlugController ()` value-initialises.
+	PlugController () = default;
+	~PlugController () override;
+
+	// Builds the parameter table. A second call without terminate answers
+	// kResultOk and leaves the table as it is.
+	tresult PLUGIN_API initialize (FUnknown* context) override;
+
+	// Mirrors a processor state stream into the parameters; a stream that
+	// does not hold a whole record changes nothing and gives kResultFalse.
+	tresult PLUGIN_API setComponentState (IBStream* state) override;
+
+	// Stores the value clamped into [0, 1]; NaN is stored as 0.
+	tresult PLUGIN_API setParamNormalized (ParamID tag, ParamValue value) override;
+
+	IPlugView* PLUGIN_API createView (FIDString name) override;
+};
+
+} // namespace Vst
+} // namespace Steinberg
