@@ -5,7 +5,8 @@
 # package vst3sdk. Its upstream tarballs are fetched with apt's own transport
 # from the mirror that this machine's apt sources already name, checked against
 # pinned SHA-256 sums, cached outside the clone and unpacked into a tree the
-# build owns. The project's own changes to VSTGUI (tools/vstgui-patches) are
+# build owns. The project's own changes to VSTGUI (the patch series in
+# source/controller/vstgui, applied by tools/vstgui-patches/apply.sh) are
 # applied to that unpacked copy; the cached tarballs are never touched.
 #
 # Usage: tools/bootstrap.sh [SDK_DIR]   (default: <repo>/.deps/vst3sdk)
@@ -15,12 +16,14 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 sdk_dir=${1:-"$repo/.deps/vst3sdk"}
 cache_dir=${TARVINE_CACHE_DIR:-"${XDG_CACHE_HOME:-$HOME/.cache}/tarvine"}
 patch_dir="$repo/tools/vstgui-patches"
+# Everything that decides what the unpacked VSTGUI looks like.
+vstgui_change_dirs=("$patch_dir" "$repo/source/controller/vstgui")
 
 die() { echo "bootstrap: $*" >&2; exit 1; }
 
 # --- Debian packages -------------------------------------------------------
 packages=(
-  cmake ninja-build pkg-config g++ git ca-certificates
+  cmake ninja-build pkg-config g++ git ca-certificates patch
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsndfile1-dev
   libx11-xcb-dev libxcb-util-dev libxcb-cursor-dev libxcb-keysyms1-dev
@@ -93,9 +96,11 @@ fetch() { # file sum
 stamp_of_inputs() {
   {
     printf '%s\n' "${tarballs[@]}"
-    if [ -d "$patch_dir" ]; then
-      find "$patch_dir" -type f | LC_ALL=C sort | xargs -r sha256sum | sed "s|$patch_dir/||"
-    fi
+    local d
+    for d in "${vstgui_change_dirs[@]}"; do
+      [ -d "$d" ] || continue
+      find "$d" -type f | LC_ALL=C sort | xargs -r sha256sum | sed "s|$repo/||"
+    done
   } | sha256sum | cut -d' ' -f1
 }
 
@@ -120,7 +125,8 @@ for entry in "${tarballs[@]}"; do
 done
 
 if [ -x "$patch_dir/apply.sh" ]; then
-  "$patch_dir/apply.sh" "$sdk_dir.new/vstgui4" || die "the project's VSTGUI changes no longer apply"
+  apply_error=$("$patch_dir/apply.sh" "$sdk_dir.new/vstgui4" 2>&1 >/dev/null) \
+    || die "the project's VSTGUI changes no longer apply: ${apply_error:-apply.sh failed}"
 fi
 
 echo "$stamp" > "$sdk_dir.new/.tarvine-stamp"

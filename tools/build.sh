@@ -5,4 +5,5 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${TARVINE_BUILD_DIR:-"$repo/build"}
 "$repo/tools/bootstrap.sh"
 cmake -S "$repo" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build_dir" --parallel "$(nproc)"
+cmake --build "$build_dir" --parallel "$(nproc)" \
+  || { echo "build: compiling failed; the first error above names the file" >&2; exit 1; }
