@@ -74,6 +74,7 @@ protected:
 
 struct ButtonValueCase
 {
+	const char* name;
 	float value;
 	bool showsLine;
 };
@@ -101,9 +102,10 @@ TEST_P (AboutTextForButtonValue, ShowsTheLineExactlyWhileTheButtonIsNonZero)
 
 INSTANTIATE_TEST_SUITE_P (
     Values, AboutTextForButtonValue,
-    testing::Values (ButtonValueCase {0.f, false}, ButtonValueCase {1.f, true},
-                     ButtonValueCase {0.5f, true}, ButtonValueCase {-1.f, true},
-                     ButtonValueCase {std::numeric_limits<float>::quiet_NaN (), false}));
+    testing::Values (ButtonValueCase {"Zero", 0.f, false}, ButtonValueCase {"One", 1.f, true},
+                     ButtonValueCase {"Half", 0.5f, true}, ButtonValueCase {"MinusOne", -1.f, true},
+                     ButtonValueCase {"NaN", std::numeric_limits<float>::quiet_NaN (), false}),
+    [] (const testing::TestParamInfo<ButtonValueCase>& info) { return std::string (info.param.name); });
 
 TEST_F (AboutControllerTest, LineReadsVersionFormatAndPlatform)
 {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <string>
 
 namespace Steinberg {
 namespace Vst {
@@ -13,6 +14,7 @@ TranslationAnswer answerAsScripted () { return scriptedAnswer; }
 
 struct TranslationCase
 {
+	const char* name;
 	TranslationAnswer answer;
 	const char* expected;
 };
@@ -31,14 +33,15 @@ INSTANTIATE_TEST_SUITE_P (
     EveryOutcome, MacPlatformText,
     testing::Values (
         // An Intel Mac from before translation existed does not know the name.
-        TranslationCase {{false, ENOENT, 0}, "x86_64-macOS"},
-        TranslationCase {{false, EPERM, 0}, "unknown"},
-        TranslationCase {{false, ENOMEM, 1}, "unknown"},
-        TranslationCase {{true, 0, 0}, "arm64-macOS"},
-        TranslationCase {{true, 0, 1}, "arm64-macOS (T)"},
-        TranslationCase {{true, 0, 2}, "x86_64-macOS"},
-        TranslationCase {{true, 0, 7}, "unknown"},
-        TranslationCase {{true, 0, -1}, "unknown"}));
+        TranslationCase {"NameUnknown", {false, ENOENT, 0}, "x86_64-macOS"},
+        TranslationCase {"NotPermitted", {false, EPERM, 0}, "unknown"},
+        TranslationCase {"OutOfMemory", {false, ENOMEM, 1}, "unknown"},
+        TranslationCase {"Native", {true, 0, 0}, "arm64-macOS"},
+        TranslationCase {"Translated", {true, 0, 1}, "arm64-macOS (T)"},
+        TranslationCase {"Two", {true, 0, 2}, "x86_64-macOS"},
+        TranslationCase {"Seven", {true, 0, 7}, "unknown"},
+        TranslationCase {"MinusOne", {true, 0, -1}, "unknown"}),
+    [] (const testing::TestParamInfo<TranslationCase>& info) { return std::string (info.param.name); });
 
 TEST (HostPlatformText, NamesTheBuildTarget)
 {
