@@ -3,15 +3,17 @@
 // button, and then opens and closes the editor again and again. Every check
 // that fails is printed and makes the exit status 1.
 //
-// Usage: editor_window_host BUNDLE --screenshot PNG [--cycles N]
+// Usage: editor_window_host BUNDLE --screenshot PNG [--cycles N] [--scale S]
 //                           [--click X,Y --watch X,Y,W,H]
-//   --click  a point in editor coordinates to click once the editor shows
+//   --scale  the content scale factor the host asks for (2 on a HiDPI screen)
+//   --click  a point in unscaled editor coordinates to click once it shows
 //   --watch  the rectangle that must change because of that click
 
 #include "editorwindow/hostrunloop.h"
 #include "editorwindow/windowcapture.h"
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
@@ -89,6 +91,7 @@ struct Options
 	std::string bundle;
 	std::string screenshot;
 	int cycles {20};
+	double scale {1.0};
 	bool click {false};
 	int clickX {0}, clickY {0};
 	int watchX {0}, watchY {0}, watchW {0}, watchH {0};
@@ -104,6 +107,8 @@ bool parseOptions (int argc, char* argv[], Options& options)
 			options.screenshot = argv[++i];
 		else if (arg == "--cycles" && next)
 			options.cycles = std::atoi (argv[++i]);
+		else if (arg == "--scale" && next)
+			options.scale = std::atof (argv[++i]);
 		else if (arg == "--click" && next && std::sscanf (argv[++i], "%d,%d", &options.clickX, &options.clickY) == 2)
 			options.click = true;
 		else if (arg == "--watch" && next &&
@@ -115,7 +120,8 @@ bool parseOptions (int argc, char* argv[], Options& options)
 		else
 			return false;
 	}
-	return !options.bundle.empty () && !options.screenshot.empty () && options.cycles > 0;
+	return !options.bundle.empty () && !options.screenshot.empty () && options.cycles > 0 &&
+	       options.scale >= 1.0 && options.scale <= 4.0;
 }
 
 long residentKilobytes ()
@@ -258,6 +264,12 @@ int run (const Options& options)
 		check (view->isPlatformTypeSupported (kPlatformTypeX11EmbedWindowID) == kResultTrue,
 		       "the editor embeds into an X11 window" + when);
 		view->setFrame (&frame);
+		if (options.scale != 1.0)
+		{
+			FUnknownPtr<IPlugViewContentScaleSupport> scaling (view);
+			check (scaling && scaling->setContentScaleFactor (static_cast<float> (options.scale)) == kResultOk,
+			       "the editor takes the content scale factor" + when);
+		}
 		ViewRect size;
 		check (view->getSize (&size) == kResultOk && size.getWidth () > 0 && size.getHeight () > 0,
 		       "the editor has a size" + when);
@@ -278,12 +290,13 @@ int run (const Options& options)
 			Capture shown = captureWindow (display, window);
 			if (options.click)
 			{
-				clickAt (display, window, options.clickX, options.clickY);
+				const auto scaled = [&] (int v) { return static_cast<int> (v * options.scale); };
+				clickAt (display, window, scaled (options.clickX), scaled (options.clickY));
 				runLoop.run (600ms, displayFd);
 				drainOwnEvents (display);
 				Capture clicked = captureWindow (display, window);
-				const double changed =
-				    clicked.differenceIn (shown, options.watchX, options.watchY, options.watchW, options.watchH);
+				const double changed = clicked.differenceIn (shown, scaled (options.watchX), scaled (options.watchY),
+				                                             scaled (options.watchW), scaled (options.watchH));
 				std::printf ("watched rectangle changed by the click: %.1f %% of its pixels\n", changed * 100.0);
 				check (changed > 0.01, "the click changes the watched rectangle");
 				shown = clicked;
@@ -327,7 +340,8 @@ int main (int argc, char* argv[])
 	Tarvine::EditorWindow::Options options;
 	if (!Tarvine::EditorWindow::parseOptions (argc, argv, options))
 	{
-		std::fprintf (stderr, "usage: %s BUNDLE --screenshot PNG [--cycles N] [--click X,Y --watch X,Y,W,H]\n",
+		std::fprintf (stderr,
+		              "usage: %s BUNDLE --screenshot PNG [--cycles N] [--scale S] [--click X,Y --watch X,Y,W,H]\n",
 		              argv[0]);
 		return 2;
 	}

@@ -23,7 +23,7 @@ for n in $(seq 90 189); do
 done
 [ -n "$display_number" ] || { echo "no free X display number" >&2; exit 1; }
 
-Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >"$artifacts/xvfb.log" 2>&1 &
+Xvfb ":$display_number" -screen 0 1920x1200x24 -nolisten tcp >"$artifacts/xvfb.log" 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true' EXIT
 
@@ -35,5 +35,9 @@ for _ in $(seq 1 100); do
 done
 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not come up on $DISPLAY" >&2; exit 1; }
 
+# Opened and closed many times at 1x; then as on a HiDPI screen, where the
+# editor draws at twice the size with the 2x bitmaps.
 "$host" "$bundle" --screenshot "$artifacts/editor.png" --cycles 25 \
+  --click "$about_button" --watch "$about_label"
+"$host" "$bundle" --screenshot "$artifacts/editor-2x.png" --cycles 3 --scale 2 \
   --click "$about_button" --watch "$about_label"
