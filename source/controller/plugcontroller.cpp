@@ -18,11 +18,22 @@ PlugController::~PlugController () = default;
 tresult PLUGIN_API PlugController::initialize (FUnknown* context)
 {
 	// The base refuses only when a host context is already held, that is,
-	// on a second call without terminate: the table is there already.
-	if (EditController::initialize (context) != kResultOk)
+	// on a second call without terminate: the table is there already. A
+	// first call without a context is not refused by the base, so the table
+	// itself tells whether it was built.
+	if (EditController::initialize (context) != kResultOk || parameters.getParameterCount () > 0)
 		return kResultOk;
 
-	addPlugParameters (parameters);
+	// No exception may reach the host; without memory there is no table.
+	try
+	{
+		addPlugParameters (parameters);
+	}
+	catch (...)
+	{
+		parameters.removeAll ();
+		return kOutOfMemory;
+	}
 	return kResultOk;
 }
 

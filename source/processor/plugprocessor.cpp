@@ -29,9 +29,14 @@ PlugProcessor::PlugProcessor ()
 	setControllerClass (PlugControllerUID);
 	for (int32 i = 0; i < 6; ++i)
 		paramState.values[i] = kDefaultValues[i];
+	hostState = paramState;
 }
 
-PlugProcessor::~PlugProcessor () = default;
+PlugProcessor::~PlugProcessor ()
+{
+	// A host may release an active processor without switching it off.
+	freeDelayLines ();
+}
 
 FUnknown* PlugProcessor::createInstance (void* /*context*/)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "processor/filterstate.h"
+#include "processor/latestvalue.h"
 #include "processor/paramstate.h"
 
 #include "public.sdk/source/vst/vstaudioeffect.h"
@@ -15,6 +16,18 @@ class PlugProcessor : public AudioEffect
 public:
 	static constexpr int32 kNumDelayLines = 34;
 	static constexpr int32 kNumCombs = 16;
+	static constexpr int32 kSharedLine = 25;
+
+	// Stored as the last applied values on activation: no derived value takes
+	// it, so the first derivation afterwards sees every value changed.
+	static constexpr double kNeverApplied = -987654321.0;
+
+	// The signs with which the weighted comb taps add up to the left and the
+	// right comb sum: eight of each per row, and the rows orthogonal.
+	static constexpr double kCombSignsLeft[kNumCombs] = {
+		+1, -1, +1, -1, +1, +1, +1, +1, -1, +1, -1, +1, -1, -1, -1, -1};
+	static constexpr double kCombSignsRight[kNumCombs] = {
+		+1, +1, +1, +1, +1, -1, +1, -1, -1, -1, -1, -1, -1, +1, -1, +1};
 
 	PlugProcessor ();
 	~PlugProcessor () override;
@@ -27,6 +40,34 @@ public:
 	tresult PLUGIN_API setupProcessing (ProcessSetup& setup) override;
 	tresult PLUGIN_API canProcessSampleSize (int32 symbolicSampleSize) override;
 	uint32 PLUGIN_API getTailSamples () override;
+	tresult PLUGIN_API setActive (TBool state) override;
+	tresult PLUGIN_API process (ProcessData& data) override;
+	tresult PLUGIN_API setState (IBStream* state) override;
+	tresult PLUGIN_API getState (IBStream* state) override;
+
+	// Parameter record -> engine values; ends in updateCombNetwork.
+	void updateParameters (bool activating);
+	// Engine values -> input low-pass, predelay and comb settings. Lengths
+	// change only when activating or while no rebuild waits for the crossfade.
+	void updateCombNetwork (bool activating);
+
+	// Delay memory, allocated on the main thread only. allocateDelayLines
+	// reports false (with nothing allocated) when memory runs out.
+	bool allocateDelayLines (int32 count);
+	void clearDelayLines (int32 count);
+	void freeDelayLines ();
+	void setInputAllpassDelays ();
+	void setOutputAllpassDelays ();
+
+	// The per-sample loop over one block, for 32-bit and 64-bit buffers.
+	void processBlockFloat (Sample32** inputs, Sample32** outputs, int32 numSamples);
+	void processBlockDouble (Sample64** inputs, Sample64** outputs, int32 numSamples);
+	void updateDiffusionCoefficients ();
+	void stepCrossfade ();
+
+	// The stereo reverb of one sample frame, wet and dry mixed.
+	void processSample (double xL, double xR, double& yL, double& yR);
+	void combBank (double x, double& cL, double& cR);
 
 	// The engine state is public so that tests can check it against the
 	// tables that define it; nothing else reaches into it.
@@ -121,6 +162,45 @@ public:
 
 	// comb feedback
 	double combFeedback[kNumCombs] = {};
+
+private:
+	template <typename Sample>
+	void processBlock (Sample** inputs, Sample** outputs, int32 numSamples);
+	void processParameterChanges (IParameterChanges* changes);
+	void bypassBlock (ProcessData& data);
+	bool engineCanRun (const ProcessData& data) const;
+	bool takePendingState ();
+	void publishState ();
+
+	// One parameter record with the number of the host's setState it follows.
+	struct StateRecord
+	{
+		ParamState state;
+		uint64 generation = 0;
+	};
+
+	// setState and getState run on the main thread while process may run on
+	// the audio thread; the two sides share no record but these two slots.
+	// pendingState carries a restored record to the audio thread, which takes
+	// it at the start of its next block; publishedState carries the audio
+	// thread's record (after parameter changes) back for getState.
+	LatestValue<StateRecord> pendingState;
+	LatestValue<StateRecord> publishedState;
+
+	// Main thread only: true between a successful setActive (true) and
+	// setActive (false); the record getState writes; the number of setState
+	// calls that changed it.
+	bool active = false;
+	ParamState hostState;
+	uint64 hostGeneration = 0;
+
+	// Audio thread while active: the setState record paramState follows.
+	uint64 engineGeneration = 0;
+
+	// The smoothed diffusion the all-pass coefficients were last computed
+	// from, as bits: equal bits give equal coefficients, so they are kept.
+	uint64 coefficientDiffusionBits = 0;
+	bool coefficientsValid = false;
 };
 
 } // namespace Vst

@@ -1,0 +1,210 @@
+#include "bundletest.h"
+#include "plugininstance.h"
+#include "processor/paramids.h"
+#include "stereorenderer.h"
+
+#include "public.sdk/source/common/memorystream.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using Tarvine::Hosting::PluginInstance;
+using Tarvine::Hosting::StereoRenderer;
+
+namespace {
+
+// One processor and controller pair from the loaded bundle.
+struct InstanceFixture : Tarvine::Test::BundleFixture
+{
+	std::unique_ptr<PluginInstance> instance;
+
+	void SetUp () override
+	{
+		BundleFixture::SetUp ();
+		std::string error;
+		instance = PluginInstance::create (module, error);
+		ASSERT_TRUE (instance) << error;
+	}
+	void TearDown () override { instance.reset (); }
+
+	// The processor's saved state, or empty when it keeps none.
+	std::vector<char> processorState () const
+	{
+		MemoryStream stream;
+		if (instance->component ().getState (&stream) != kResultOk)
+			return {};
+		return {stream.getData (), stream.getData () + stream.getSize ()};
+	}
+};
+
+TEST_F (InstanceFixture, ControllerShowsTheProcessorsSavedDefaults)
+{
+	const auto state = processorState ();
+	if (state.empty ())
+		GTEST_SKIP () << "the processor keeps no state yet";
+	ASSERT_EQ (state.size (), 124u);
+
+	MemoryStream stream;
+	stream.write (const_cast<char*> (state.data ()), static_cast<int32> (state.size ()), nullptr);
+	stream.seek (0, IBStream::kIBSeekSet, nullptr);
+	ASSERT_EQ (instance->controller ().setComponentState (&stream), kResultOk);
+
+	struct Expected
+	{
+		ParamID id;
+		ParamValue normalized;
+		const char* text;
+	};
+	const Expected expected[] = {
+	    {kParamBypass, 0.0, "Off"},    {kParamLevel, 0.75, "0.00"},    {kParamMix, 0.5, "50"},
+	    {kParamPredelay, 0.542562, "20.0"}, {kParamRvbTime, 0.15, "0.35"}, {kParamDiffusion, 1.0, "100"},
+	    {kParamLPCut, 0.664386, "5000"},
+	};
+	for (const auto& e : expected)
+	{
+		const ParamValue value = instance->controller ().getParamNormalized (e.id);
+		EXPECT_EQ (value, e.normalized) << e.id;
+		EXPECT_EQ (instance->valueText (e.id, value), e.text) << e.id;
+	}
+}
+
+// Stereo blocks through the loaded processor; skips while the processor
+// does not process yet.
+template <typename Sample>
+struct Render
+{
+	static constexpr double kRate = 44100.0;
+	static constexpr int32 kBlock = 256;
+
+	std::vector<Sample> left, right;
+
+	// Runs `in` (both channels) through the renderer in blocks.
+	static tresult run (StereoRenderer<Sample>& renderer, const std::vector<Sample>& inLeft,
+	                    const std::vector<Sample>& inRight, Render& out)
+	{
+		out.left.assign (inLeft.size (), Sample (0));
+		out.right.assign (inRight.size (), Sample (0));
+		for (size_t pos = 0; pos < inLeft.size (); pos += kBlock)
+		{
+			const auto n = static_cast<int32> (std::min<size_t> (kBlock, inLeft.size () - pos));
+			const tresult result = renderer.process (&inLeft[pos], &inRight[pos], &out.left[pos],
+			                                         &out.right[pos], n);
+			if (result != kResultOk)
+				return result;
+		}
+		return kResultOk;
+	}
+};
+
+template <typename Sample>
+class AudioThroughTheBundle : public InstanceFixture
+{
+};
+
+using SampleTypes = ::testing::Types<float, double>;
+TYPED_TEST_SUITE (AudioThroughTheBundle, SampleTypes);
+
+TYPED_TEST (AudioThroughTheBundle, AnImpulseLeavesAReverbTail)
+{
+	using Sample = TypeParam;
+	using R = Render<Sample>;
+	StereoRenderer<Sample> renderer (this->instance->component (), this->instance->processor ());
+	ASSERT_EQ (renderer.start (R::kRate, R::kBlock), kResultOk);
+
+	// The activation crossfade keeps the reverb input silent for about the
+	// first 450 ms, so the impulse comes after it.
+	const size_t impulseAt = static_cast<size_t> (0.6 * R::kRate);
+	std::vector<Sample> inLeft (static_cast<size_t> (2.0 * R::kRate), Sample (0));
+	std::vector<Sample> inRight = inLeft;
+	inLeft[impulseAt] = Sample (0.5);
+	inRight[impulseAt] = Sample (0.5);
+
+	R out;
+	const tresult result = R::run (renderer, inLeft, inRight, out);
+	if (result == kNotImplemented)
+		GTEST_SKIP () << "the processor does not process audio yet";
+	ASSERT_EQ (result, kResultOk);
+
+	double before = 0.0, tail = 0.0;
+	for (size_t i = 0; i < out.left.size (); ++i)
+	{
+		ASSERT_TRUE (std::isfinite (out.left[i]) && std::isfinite (out.right[i])) << i;
+		const double energy = double (out.left[i]) * out.left[i] + double (out.right[i]) * out.right[i];
+		if (i < impulseAt)
+			before += energy;
+		else if (i > impulseAt + 64)
+			tail += energy;
+	}
+	EXPECT_LT (before, 1e-20); // silence in, silence out (but for anti-denormal dust)
+	EXPECT_GT (tail, 1e-6);
+	EXPECT_NE (out.left[impulseAt], Sample (0)); // the dry half of the mix
+
+	// The reported tail is half a second beyond the default reverb time.
+	EXPECT_EQ (this->instance->processor ().getTailSamples (), static_cast<uint32> ((0.35 + 0.5) * R::kRate));
+}
+
+TYPED_TEST (AudioThroughTheBundle, BypassCopiesTheInputUnchanged)
+{
+	using Sample = TypeParam;
+	using R = Render<Sample>;
+	StereoRenderer<Sample> renderer (this->instance->component (), this->instance->processor ());
+	ASSERT_EQ (renderer.start (R::kRate, R::kBlock), kResultOk);
+
+	std::mt19937 random (7);
+	std::uniform_real_distribution<double> noise (-1.0, 1.0);
+	std::vector<Sample> inLeft (R::kBlock * 8), inRight (R::kBlock * 8);
+	for (size_t i = 0; i < inLeft.size (); ++i)
+	{
+		inLeft[i] = Sample (noise (random));
+		inRight[i] = Sample (noise (random));
+	}
+
+	renderer.setParameter (kParamBypass, 1.0);
+	R out;
+	const tresult result = R::run (renderer, inLeft, inRight, out);
+	if (result == kNotImplemented)
+		GTEST_SKIP () << "the processor does not process audio yet";
+	ASSERT_EQ (result, kResultOk);
+	EXPECT_EQ (out.left, inLeft);
+	EXPECT_EQ (out.right, inRight);
+}
+
+TEST_F (InstanceFixture, AutomatedValuesComeBackThroughTheSavedState)
+{
+	StereoRenderer<float> renderer (instance->component (), instance->processor ());
+	ASSERT_EQ (renderer.start (48000.0, 128), kResultOk);
+
+	// Plain values as a host's automation lane holds them.
+	struct Change
+	{
+		ParamID id;
+		ParamValue plain;
+		const char* text;
+	};
+	const Change changes[] = {{kParamMix, 30.0, "30"},       {kParamPredelay, 100.0, "100.0"},
+	                          {kParamRvbTime, 1.0, "1.00"},  {kParamLPCut, 2000.0, "2000"},
+	                          {kParamLevel, -6.0, "-6.00"},  {kParamDiffusion, 40.0, "40"}};
+	for (const auto& c : changes)
+		renderer.setParameter (c.id, instance->controller ().plainParamToNormalized (c.id, c.plain));
+
+	std::vector<float> silence (128, 0.0f), outLeft (128), outRight (128);
+	const tresult result = renderer.process (silence.data (), silence.data (), outLeft.data (), outRight.data (), 128);
+	if (result == kNotImplemented)
+		GTEST_SKIP () << "the processor does not process audio yet";
+	ASSERT_EQ (result, kResultOk);
+	renderer.stop ();
+
+	ASSERT_TRUE (instance->mirrorStateToController ());
+	for (const auto& c : changes)
+	{
+		const ParamValue value = instance->controller ().getParamNormalized (c.id);
+		EXPECT_NEAR (instance->controller ().normalizedParamToPlain (c.id, value), c.plain, 1e-9) << c.id;
+		EXPECT_EQ (instance->valueText (c.id, value), c.text) << c.id;
+	}
+}
+
+} // namespace

@@ -1,0 +1,263 @@
+#include "controller/plugcontroller.h"
+#include "processor/paramids.h"
+#include "processor/paramstate.h"
+#include "teststreams.h"
+
+#include "pluginterfaces/base/funknownimpl.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "pluginterfaces/vst/ivstunits.h"
+#include "public.sdk/source/vst/utility/stringconvert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// A controller as the factory hands it out, reached through IEditController.
+struct ControllerFixture : ::testing::Test
+{
+	IPtr<PlugController> object = Steinberg::owned (new PlugController ());
+	IPtr<IEditController> controller =
+	    U::cast<IEditController> (static_cast<IEditController*> (object.get ()));
+	// any FUnknown serves as a host context
+	IPtr<FUnknown> context = owned (static_cast<FUnknown*> (new MemoryStream));
+
+	void SetUp () override { ASSERT_EQ (controller->initialize (context), kResultOk); }
+	void TearDown () override { controller->terminate (); }
+
+	std::string text (ParamID id, ParamValue value)
+	{
+		String128 string {};
+		EXPECT_EQ (controller->getParamStringByValue (id, value, string), kResultTrue);
+		return VST3::StringConvert::convert (string);
+	}
+
+	std::vector<ParamValue> values ()
+	{
+		std::vector<ParamValue> result;
+		for (ParamID id = 0; id < kNumParams; ++id)
+			result.push_back (controller->getParamNormalized (id));
+		return result;
+	}
+
+	tresult setState (const std::vector<unsigned char>& bytes)
+	{
+		MemoryStream stream;
+		Tarvine::Test::fillStream (stream, bytes);
+		return controller->setComponentState (&stream);
+	}
+};
+
+std::vector<unsigned char> streamOf (const ParamState& record)
+{
+	MemoryStream stream;
+	writeParamState (record, &stream);
+	return Tarvine::Test::streamBytes (stream);
+}
+
+struct Row
+{
+	ParamID id;
+	const char* title;
+	const char* units;
+	int32 flags;
+	int32 stepCount;
+	ParamValue defaultNormalized;
+	const char* defaultText;
+};
+
+const Row kTable[] = {
+    {kParamBypass, "Bypass", "", ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass, 1, 0.0, "Off"},
+    {kParamLevel, "Level", "dB", ParameterInfo::kCanAutomate, 0, 0.75, "0.00"},
+    {kParamMix, "Mix", "%", ParameterInfo::kCanAutomate, 0, 0.5, "50"},
+    {kParamPredelay, "Predelay", "ms", ParameterInfo::kCanAutomate, 0, std::log (20.0) / std::log (250.0), "20.0"},
+    {kParamRvbTime, "Rvb Time", "s", ParameterInfo::kCanAutomate, 0, (0.35 - 0.2) / (1.2 - 0.2), "0.35"},
+    {kParamDiffusion, "Diffusion", "%", ParameterInfo::kCanAutomate, 0, 1.0, "100"},
+    {kParamLPCut, "LPCut", "Hz", ParameterInfo::kCanAutomate, 0, std::log (10.0) / std::log (32.0), "5000"},
+};
+
+TEST_F (ControllerFixture, PublishesTheSevenParametersInIdOrder)
+{
+	ASSERT_EQ (controller->getParameterCount (), 7);
+	for (int32 index = 0; index < 7; ++index)
+	{
+		const Row& row = kTable[index];
+		SCOPED_TRACE (row.title);
+		ParameterInfo info {};
+		ASSERT_EQ (controller->getParameterInfo (index, info), kResultOk);
+		EXPECT_EQ (info.id, row.id);
+		EXPECT_EQ (VST3::StringConvert::convert (info.title), row.title);
+		EXPECT_EQ (VST3::StringConvert::convert (info.units), row.units);
+		EXPECT_EQ (info.shortTitle[0], 0);
+		EXPECT_EQ (info.flags, row.flags);
+		EXPECT_EQ (info.stepCount, row.stepCount);
+		EXPECT_EQ (info.unitId, kRootUnitId);
+		EXPECT_DOUBLE_EQ (info.defaultNormalizedValue, row.defaultNormalized);
+		EXPECT_EQ (controller->getParamNormalized (row.id), info.defaultNormalizedValue);
+		EXPECT_EQ (text (row.id, info.defaultNormalizedValue), row.defaultText);
+	}
+}
+
+TEST_F (ControllerFixture, RangesMeetTheirEndsInPlainValues)
+{
+	struct Range
+	{
+		ParamID id;
+		ParamValue min, max;
+	};
+	const Range ranges[] = {{kParamLevel, -36.0, 12.0}, {kParamMix, 0.0, 100.0},
+	                        {kParamPredelay, 1.0, 250.0}, {kParamRvbTime, 0.2, 1.2},
+	                        {kParamDiffusion, 0.0, 100.0}, {kParamLPCut, 500.0, 16000.0}};
+	for (const auto& range : ranges)
+	{
+		EXPECT_EQ (controller->normalizedParamToPlain (range.id, 0.0), range.min) << range.id;
+		EXPECT_NEAR (controller->normalizedParamToPlain (range.id, 1.0), range.max, range.max * 1e-14) << range.id;
+		EXPECT_NEAR (controller->plainParamToNormalized (range.id, range.max), 1.0, 1e-15) << range.id;
+	}
+	EXPECT_EQ (text (kParamBypass, 1.0), "On");
+	EXPECT_EQ (text (kParamBypass, 0.5), "Off");
+}
+
+TEST_F (ControllerFixture, SecondInitializeChangesNothing)
+{
+	controller->setParamNormalized (kParamMix, 0.25);
+	EXPECT_EQ (controller->initialize (context), kResultOk);
+	EXPECT_EQ (controller->getParameterCount (), 7);
+	EXPECT_EQ (controller->getParamNormalized (kParamMix), 0.25);
+}
+
+TEST (ControllerWithoutContext, SecondInitializeDoesNotAddTheTableTwice)
+{
+	auto controller = Steinberg::owned (new PlugController ());
+	ASSERT_EQ (controller->initialize (nullptr), kResultOk);
+	controller->setParamNormalized (kParamLevel, 0.1);
+	EXPECT_EQ (controller->initialize (nullptr), kResultOk);
+	EXPECT_EQ (controller->getParameterCount (), 7);
+	EXPECT_EQ (controller->getParamNormalized (kParamLevel), 0.1);
+	controller->terminate ();
+}
+
+TEST_F (ControllerFixture, TerminateThenInitializeBuildsTheTableAgain)
+{
+	controller->setParamNormalized (kParamMix, 0.25);
+	controller->terminate ();
+	EXPECT_EQ (controller->getParameterCount (), 0);
+	ASSERT_EQ (controller->initialize (context), kResultOk);
+	EXPECT_EQ (controller->getParameterCount (), 7);
+	EXPECT_EQ (controller->getParamNormalized (kParamMix), 0.5);
+}
+
+TEST_F (ControllerFixture, MirrorsAProcessorStateStream)
+{
+	ParamState record;
+	record.bypass = true;
+	const double written[] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6};
+	std::copy (std::begin (written), std::end (written), record.values);
+
+	EXPECT_EQ (setState (streamOf (record)), kResultOk);
+	EXPECT_EQ (values (), (std::vector<ParamValue> {1.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6}));
+}
+
+TEST_F (ControllerFixture, StreamsWithoutAWholeRecordChangeNothing)
+{
+	controller->setParamNormalized (kParamLevel, 0.1);
+	controller->setParamNormalized (kParamBypass, 1.0);
+	const auto before = values ();
+
+	ParamState record;
+	for (auto& v : record.values)
+		v = 0.9;
+	const auto whole = streamOf (record);
+	for (size_t size : {size_t (0), size_t (1), size_t (12), size_t (60), size_t (123)})
+	{
+		SCOPED_TRACE (size);
+		EXPECT_EQ (setState ({whole.begin (), whole.begin () + static_cast<long> (size)}), kResultFalse);
+		EXPECT_EQ (values (), before);
+	}
+	EXPECT_EQ (controller->setComponentState (nullptr), kResultFalse);
+	EXPECT_EQ (values (), before);
+}
+
+TEST_F (ControllerFixture, ValuesOutsideTheRangeAreShownClamped)
+{
+	ParamState record;
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double written[] = {1.5, std::nan (""), -3.0, inf, -inf, -std::nan ("")};
+	std::copy (std::begin (written), std::end (written), record.values);
+
+	EXPECT_EQ (setState (streamOf (record)), kResultOk);
+	EXPECT_EQ (values (), (std::vector<ParamValue> {0.0, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0}));
+	EXPECT_EQ (text (kParamLevel, controller->getParamNormalized (kParamLevel)), "12.00");
+}
+
+TEST_F (ControllerFixture, HostValuesAreClampedAndNanIsZero)
+{
+	EXPECT_EQ (controller->setParamNormalized (kParamMix, std::nan ("")), kResultTrue);
+	EXPECT_EQ (controller->getParamNormalized (kParamMix), 0.0);
+	controller->setParamNormalized (kParamMix, 7.0);
+	EXPECT_EQ (controller->getParamNormalized (kParamMix), 1.0);
+	EXPECT_EQ (controller->setParamNormalized (kNumParams, 0.5), kResultFalse);
+}
+
+TEST_F (ControllerFixture, RandomRecordsReadAndShowOnlyValuesInRange)
+{
+	std::mt19937 random (20261210);
+	for (int round = 0; round < 200; ++round)
+	{
+		std::vector<unsigned char> bytes (124 + round % 7);
+		for (auto& byte : bytes)
+			byte = static_cast<unsigned char> (random ());
+		ASSERT_EQ (setState (bytes), kResultOk);
+		for (ParamID id = 0; id < kNumParams; ++id)
+		{
+			const ParamValue v = controller->getParamNormalized (id);
+			ASSERT_TRUE (v >= 0.0 && v <= 1.0) << "round " << round << " id " << id << " value " << v;
+			text (id, v);
+		}
+	}
+}
+
+TEST_F (ControllerFixture, UnknownIdsAreRefusedOrPassedThrough)
+{
+	String128 string {};
+	EXPECT_EQ (controller->getParamStringByValue (kNumParams, 0.5, string), kResultFalse);
+	ParamValue value = 0.0;
+	EXPECT_EQ (controller->getParamValueByString (kNumParams, string, value), kResultFalse);
+	EXPECT_EQ (controller->normalizedParamToPlain (kNumParams, 0.3), 0.3);
+	EXPECT_EQ (controller->plainParamToNormalized (kNumParams, 0.3), 0.3);
+	EXPECT_EQ (controller->getParamNormalized (kNumParams), 0.0);
+}
+
+TEST_F (ControllerFixture, TextInputGoesThroughTheParameterClasses)
+{
+	ParamValue value = 0.0;
+	String128 input {};
+	VST3::StringConvert::convert ("1000", input);
+	ASSERT_EQ (controller->getParamValueByString (kParamLPCut, input, value), kResultTrue);
+	EXPECT_NEAR (value, std::log (2.0) / std::log (32.0), 1e-15);
+	VST3::StringConvert::convert ("nan", input);
+	EXPECT_EQ (controller->getParamValueByString (kParamLevel, input, value), kResultFalse);
+}
+
+TEST_F (ControllerFixture, OffersOnlyTheEditControllerInterfaces)
+{
+	EXPECT_TRUE (U::cast<IEditController2> (controller));
+	EXPECT_TRUE (U::cast<IPluginBase> (controller));
+	EXPECT_TRUE (U::cast<IConnectionPoint> (controller));
+	EXPECT_FALSE (U::cast<IMidiMapping> (controller));
+	EXPECT_FALSE (U::cast<IUnitInfo> (controller));
+	MemoryStream stream;
+	EXPECT_EQ (controller->getState (&stream), kNotImplemented);
+	EXPECT_EQ (controller->setState (&stream), kNotImplemented);
+	EXPECT_EQ (stream.getSize (), 0);
+}
+
+} // namespace

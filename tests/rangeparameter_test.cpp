@@ -1,0 +1,265 @@
+#include "controller/txexprangeparameter.h"
+#include "controller/txrangeparameter.h"
+
+#include "public.sdk/source/vst/utility/stringconvert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <ostream>
+#include <string>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// The six range parameters as the controller makes them.
+IPtr<Parameter> makeLevel ()
+{
+	auto p = owned (new TXRangeParameter (STR16 ("Level"), 1, STR16 ("dB"), 1, -36.0, 12.0, 0.0));
+	p->setPrecision (2);
+	return p;
+}
+IPtr<Parameter> makeMix ()
+{
+	auto p = owned (new TXRangeParameter (STR16 ("Mix"), 2, STR16 ("%"), 1, 0.0, 100.0, 50.0));
+	p->setPrecision (0);
+	return p;
+}
+IPtr<Parameter> makePredelay ()
+{
+	auto p = owned (new TXExpRangeParameter (STR16 ("Predelay"), 3, STR16 ("ms"), 1, 1.0, 250.0, 20.0));
+	p->setPrecision (1);
+	return p;
+}
+IPtr<Parameter> makeRvbTime ()
+{
+	auto p = owned (new TXRangeParameter (STR16 ("Rvb Time"), 4, STR16 ("s"), 1, 0.2, 1.2, 0.35));
+	p->setPrecision (2);
+	return p;
+}
+IPtr<Parameter> makeLPCut ()
+{
+	auto p = owned (new TXExpRangeParameter (STR16 ("LPCut"), 6, STR16 ("Hz"), 1, 500.0, 16000.0, 5000.0));
+	p->setPrecision (0);
+	return p;
+}
+
+std::string textOf (Parameter& parameter, ParamValue normalized)
+{
+	String128 text;
+	for (auto& unit : text)
+		unit = u'#'; // so that a missing terminator shows
+	parameter.toString (normalized, text);
+	return VST3::StringConvert::convert (text);
+}
+
+struct TextCase
+{
+	const char* name;
+	std::function<IPtr<Parameter> ()> make;
+	ParamValue normalized;
+	const char* text;
+};
+
+// Cases show as their names in test listings.
+void PrintTo (const TextCase& c, std::ostream* os)
+{
+	*os << c.name;
+}
+
+class ValueText : public ::testing::TestWithParam<TextCase>
+{
+};
+
+TEST_P (ValueText, IsThePlainNumberWithTheParametersPrecision)
+{
+	const auto& c = GetParam ();
+	auto parameter = c.make ();
+	EXPECT_EQ (textOf (*parameter, c.normalized), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Cases, ValueText,
+    ::testing::Values (
+        TextCase {"LevelMin", makeLevel, 0.0, "-36.00"},
+        TextCase {"LevelMax", makeLevel, 1.0, "12.00"},
+        TextCase {"LevelZero", makeLevel, 0.75, "0.00"},
+        // about -0.000048 dB: snapped, so no minus sign
+        TextCase {"LevelJustBelowZero", makeLevel, 0.749999, "0.00"},
+        // -0.0048 dB is beyond the snap and keeps its sign
+        TextCase {"LevelBelowSnap", makeLevel, 0.7499, "-0.00"},
+        TextCase {"LevelBeyondRangeIsNotClamped", makeLevel, 1.5, "36.00"},
+        TextCase {"MixHalfHasNoDecimalPoint", makeMix, 0.5, "50"},
+        TextCase {"MixMax", makeMix, 1.0, "100"},
+        TextCase {"RvbTimeMax", makeRvbTime, 1.0, "1.20"},
+        TextCase {"RvbTimeDefault", makeRvbTime, 0.15, "0.35"},
+        TextCase {"PredelayMin", makePredelay, 0.0, "1.0"},
+        TextCase {"PredelayMax", makePredelay, 1.0, "250.0"},
+        TextCase {"PredelayBelowRange", makePredelay, -1.0, "0.0"},
+        TextCase {"PredelayProcessorDefault", makePredelay, 0.542562, "20.0"},
+        TextCase {"LPCutMin", makeLPCut, 0.0, "500"},
+        TextCase {"LPCutMax", makeLPCut, 1.0, "16000"},
+        TextCase {"LPCutProcessorDefault", makeLPCut, 0.664386, "5000"},
+        // numbers too long for the 128-unit text are refused, not overrun
+        TextCase {"LevelHugeIsEmpty", makeLevel, 1e300, ""},
+        TextCase {"PredelayHugeIsEmpty", makePredelay, 100.0, ""},
+        TextCase {"LevelInfinite", makeLevel, std::numeric_limits<double>::infinity (), "inf"}),
+    [] (const auto& info) { return std::string (info.param.name); });
+
+TEST (RangeParameterText, LongestNumberThatFitsIsPrintedWhole)
+{
+	// 4.8e123 dB needs 124 digits and ".00": 127 units, the most that fit.
+	auto level = makeLevel ();
+	const std::string text = textOf (*level, 1e122);
+	EXPECT_EQ (text.size (), 127u);
+	EXPECT_EQ (text.substr (text.size () - 3), ".00");
+}
+
+TEST (RangeParameterDefaults, AreMappedByTheClassesOwnMapping)
+{
+	struct Case
+	{
+		std::function<IPtr<Parameter> ()> make;
+		ParamValue expected;
+	};
+	const Case cases[] = {
+	    {makeLevel, 0.75},
+	    {makeMix, 0.5},
+	    {makeRvbTime, (0.35 - 0.2) / (1.2 - 0.2)},
+	    // exponential, not the linear (20 - 1) / 249
+	    {makePredelay, std::log (20.0) / std::log (250.0)},
+	    {makeLPCut, std::log (10.0) / std::log (32.0)},
+	};
+	for (const auto& c : cases)
+	{
+		auto parameter = c.make ();
+		EXPECT_DOUBLE_EQ (parameter->getInfo ().defaultNormalizedValue, c.expected);
+		EXPECT_EQ (parameter->getNormalized (), parameter->getInfo ().defaultNormalizedValue);
+	}
+}
+
+TEST (RangeParameterDefaults, DefaultOutsideTheRangeIsNotClamped)
+{
+	TXExpRangeParameter parameter (STR16 ("P"), 3, nullptr, 1, 1.0, 250.0, 500.0);
+	EXPECT_GT (parameter.getInfo ().defaultNormalizedValue, 1.0);
+}
+
+TEST (RangeParameterInfo, HoldsTitleUnitsFlagsAndIdWithoutStepsOrUnit)
+{
+	TXRangeParameter linear (STR16 ("Level"), 1, STR16 ("dB"), 1, -36.0, 12.0, 0.0);
+	TXExpRangeParameter exponential (STR16 ("LPCut"), 6, nullptr, 0x10001, 500.0, 16000.0, 5000.0);
+	for (Parameter* parameter : {static_cast<Parameter*> (&linear), static_cast<Parameter*> (&exponential)})
+	{
+		const auto& info = parameter->getInfo ();
+		EXPECT_EQ (info.stepCount, 0);
+		EXPECT_EQ (info.unitId, kRootUnitId);
+		EXPECT_EQ (info.shortTitle[0], 0);
+		EXPECT_EQ (parameter->getPrecision (), 4);
+	}
+	EXPECT_EQ (VST3::StringConvert::convert (linear.getInfo ().title), "Level");
+	EXPECT_EQ (VST3::StringConvert::convert (linear.getInfo ().units), "dB");
+	EXPECT_EQ (linear.getInfo ().id, 1u);
+	EXPECT_EQ (linear.getInfo ().flags, 1);
+	EXPECT_EQ (exponential.getInfo ().units[0], 0);
+	EXPECT_EQ (exponential.getInfo ().flags, 0x10001);
+	EXPECT_EQ (exponential.getInfo ().id, 6u);
+	// both answer the type queries as the SDK's range parameter
+	EXPECT_TRUE (linear.isA (RangeParameter::getFClassID ()));
+	EXPECT_TRUE (exponential.isA (RangeParameter::getFClassID ()));
+}
+
+TEST (RangeParameterInfo, LongTitleIsCutToWhatAString128Holds)
+{
+	std::u16string title (200, u'x');
+	TXRangeParameter parameter (reinterpret_cast<const TChar*> (title.c_str ()), 1, nullptr, 1, 0.0,
+	                            1.0, 0.0);
+	EXPECT_EQ (VST3::StringConvert::convert (parameter.getInfo ().title), std::string (127, 'x'));
+}
+
+TEST (ExponentialMapping, MeetsTheRangeEndsAndExtendsBeyondThem)
+{
+	auto predelay = makePredelay ();
+	auto lpCut = makeLPCut ();
+	EXPECT_EQ (predelay->toPlain (0.0), 1.0);
+	EXPECT_EQ (lpCut->toPlain (0.0), 500.0);
+	EXPECT_NEAR (predelay->toPlain (1.0), 250.0, 250.0 * 1e-14);
+	EXPECT_NEAR (lpCut->toPlain (1.0), 16000.0, 16000.0 * 1e-14);
+	EXPECT_EQ (predelay->toNormalized (1.0), 0.0);
+	EXPECT_EQ (predelay->toNormalized (250.0), 1.0);
+	EXPECT_EQ (lpCut->toNormalized (16000.0), 1.0);
+	EXPECT_NEAR (predelay->toPlain (-1.0), 0.004, 1e-15);
+	EXPECT_EQ (predelay->toNormalized (0.0), -std::numeric_limits<double>::infinity ());
+	EXPECT_TRUE (std::isnan (predelay->toNormalized (-1.0)));
+	// equal normalized steps multiply the plain value by equal factors
+	EXPECT_NEAR (lpCut->toPlain (0.4) / lpCut->toPlain (0.2), lpCut->toPlain (0.6) / lpCut->toPlain (0.4), 1e-12);
+}
+
+TEST (LinearMapping, IsTheRangeParametersOwnAndDoesNotClamp)
+{
+	auto level = makeLevel ();
+	EXPECT_EQ (level->toPlain (0.0), -36.0);
+	EXPECT_EQ (level->toPlain (0.75), 0.0);
+	EXPECT_EQ (level->toPlain (-0.5), -60.0);
+	EXPECT_EQ (level->toNormalized (36.0), 1.5);
+}
+
+struct FromStringCase
+{
+	const char* name;
+	std::function<IPtr<Parameter> ()> make;
+	const char16_t* text;
+	bool accepted;
+	ParamValue normalized; // when accepted
+};
+
+void PrintTo (const FromStringCase& c, std::ostream* os)
+{
+	*os << c.name;
+}
+
+class TextInput : public ::testing::TestWithParam<FromStringCase>
+{
+};
+
+TEST_P (TextInput, IsReadClampedIntoTheRangeAndMappedByTheClass)
+{
+	const auto& c = GetParam ();
+	auto parameter = c.make ();
+	ParamValue value = -123.0;
+	ASSERT_EQ (parameter->fromString (reinterpret_cast<const TChar*> (c.text), value), c.accepted);
+	if (c.accepted)
+		EXPECT_NEAR (value, c.normalized, 1e-15);
+	else
+		EXPECT_EQ (value, -123.0);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Cases, TextInput,
+    ::testing::Values (
+        FromStringCase {"PredelayAboveRange", makePredelay, u"300", true, 1.0},
+        FromStringCase {"LPCutBelowRange", makeLPCut, u"10", true, 0.0},
+        FromStringCase {"LPCutInRange", makeLPCut, u"1000", true, std::log (2.0) / std::log (32.0)},
+        FromStringCase {"PredelayDefault", makePredelay, u"20", true, std::log (20.0) / std::log (250.0)},
+        FromStringCase {"LevelZero", makeLevel, u"0", true, 0.75},
+        FromStringCase {"LevelWithUnits", makeLevel, u"-12 dB", true, 0.5},
+        FromStringCase {"MixInfinityIsClamped", makeMix, u"inf", true, 1.0},
+        FromStringCase {"NotANumber", makeMix, u"abc", false, 0.0},
+        FromStringCase {"EmptyText", makeLevel, u"", false, 0.0},
+        // a NaN would reach the host as a normalized value
+        FromStringCase {"NanIsRefused", makeLevel, u"nan", false, 0.0},
+        FromStringCase {"NanIsRefusedExponential", makeLPCut, u"nan", false, 0.0}),
+    [] (const auto& info) { return std::string (info.param.name); });
+
+TEST (TextInputNull, IsRefused)
+{
+	auto level = makeLevel ();
+	ParamValue value = 0.25;
+	EXPECT_FALSE (level->fromString (nullptr, value));
+	EXPECT_EQ (value, 0.25);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// tarvine-render: an offline host for testing. It loads a VST3 bundle by
+// path through its class factory, sets parameters in plain values, renders
+// a sound file (or a built-in demo) through it, tail included, and writes
+// the result as a WAV file.
+
+#include "demosignal.h"
+#include "options.h"
+#include "plugininstance.h"
+#include "render.h"
+#include "wavfile.h"
+
+#include "public.sdk/source/vst/hosting/module.h"
+#include "public.sdk/source/vst/utility/stringconvert.h"
+
+#include <cstdio>
+#include <string>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace Tarvine;
+
+namespace {
+
+enum ExitCode
+{
+	kExitOk = 0,
+	kExitUsage = 1,
+	kExitPlugin = 2,
+	kExitRender = 3,
+	kExitFile = 4
+};
+
+void listParameters (const Hosting::PluginInstance& instance)
+{
+	auto& controller = instance.controller ();
+	for (int32 index = 0; index < controller.getParameterCount (); ++index)
+	{
+		ParameterInfo info {};
+		if (controller.getParameterInfo (index, info) != kResultOk)
+			continue;
+		const ParamValue value = controller.getParamNormalized (info.id);
+		std::string units = VST3::StringConvert::convert (info.units);
+		if (!units.empty ())
+			units.insert (0, " ");
+		std::printf ("%u\t%s\t%s%s\t(%s .. %s)\n", info.id,
+		             VST3::StringConvert::convert (info.title).c_str (),
+		             instance.valueText (info.id, value).c_str (), units.c_str (),
+		             instance.valueText (info.id, 0.0).c_str (),
+		             instance.valueText (info.id, 1.0).c_str ());
+	}
+}
+
+} // namespace
+
+int main (int argc, char* argv[])
+{
+	Render::Options options;
+	options.plugin = TARVINE_DEFAULT_BUNDLE;
+	std::string error;
+	if (!Render::parseOptions (argc, argv, options, error))
+	{
+		std::fprintf (stderr, "tarvine-render: %s\n\n%s", error.c_str (), Render::usageText ());
+		return kExitUsage;
+	}
+	if (options.showHelp)
+	{
+		std::fputs (Render::usageText (), stdout);
+		return kExitOk;
+	}
+
+	auto module = VST3::Hosting::Module::create (options.plugin, error);
+	if (!module)
+	{
+		std::fprintf (stderr, "tarvine-render: cannot load %s: %s\n", options.plugin.c_str (), error.c_str ());
+		return kExitPlugin;
+	}
+	auto instance = Hosting::PluginInstance::create (module, error);
+	if (!instance)
+	{
+		std::fprintf (stderr, "tarvine-render: %s: %s\n", options.plugin.c_str (), error.c_str ());
+		return kExitPlugin;
+	}
+	if (options.listParameters)
+	{
+		listParameters (*instance);
+		return kExitOk;
+	}
+
+	std::vector<std::pair<ParamID, ParamValue>> changes;
+	for (const auto& [name, plain] : options.settings)
+	{
+		ParamID id = 0;
+		if (!instance->findParameter (name, id))
+		{
+			std::fprintf (stderr, "tarvine-render: the plug-in has no parameter \"%s\"\n", name.c_str ());
+			return kExitUsage;
+		}
+		auto& controller = instance->controller ();
+		controller.setParamNormalized (id, controller.plainParamToNormalized (id, plain));
+		const ParamValue normalized = controller.getParamNormalized (id);
+		changes.emplace_back (id, normalized);
+		std::printf ("%s = %s\n", instance->title (id).c_str (), instance->valueText (id, normalized).c_str ());
+	}
+
+	Render::StereoSignal input;
+	if (options.input.empty ())
+		input = Render::makeDemoSignal (options.sampleRate);
+	else if (!Render::readStereo (options.input, input, error))
+	{
+		std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
+		return kExitFile;
+	}
+
+	Render::RenderResult result;
+	const bool rendered = options.doublePrecision
+	                          ? Render::render<double> (*instance, input, options.blockSize, changes, result, error)
+	                          : Render::render<float> (*instance, input, options.blockSize, changes, result, error);
+	if (!rendered)
+	{
+		std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
+		return kExitRender;
+	}
+
+	if (!Render::writeStereo (options.output, result.output, error))
+	{
+		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
+		return kExitFile;
+	}
+	std::printf ("tail: %u samples%s\n", result.tailSamples, result.tailCapped ? " (capped at a minute)" : "");
+	std::printf ("wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (),
+	             result.output.left.size (), result.output.sampleRate);
+	return kExitOk;
+}
