@@ -1,4 +1,5 @@
 #include "controller/plugcontroller.h"
+#include "failingallocation.h"
 
 #include "pluginterfaces/base/funknownimpl.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -154,6 +155,44 @@ TEST_F (EditorCreationTest, RemovingAnUnlistedAboutControllerChangesNothing)
 	About stranger (controller.get (), false);
 	controller->removeAboutController (&stranger);
 	EXPECT_EQ (controller->getAboutControllers (), (std::vector<About*> {listed}));
+	delete listed;
+}
+
+TEST_F (EditorCreationTest, EditorWithoutMemoryIsNoEditorAndNoException)
+{
+	IPlugView* view = reinterpret_cast<IPlugView*> (1);
+	{
+		FailingAllocation failure (1);
+		EXPECT_NO_THROW (view = controller->createView ("editor"));
+		EXPECT_TRUE (failure.happened ());
+	}
+	EXPECT_EQ (view, nullptr);
+}
+
+TEST_F (EditorCreationTest, AboutControllerWithoutMemoryIsNoneAndLeavesTheListAlone)
+{
+	About* listed = makeAbout ();
+	// Fail each allocation of the creation in turn, until one creation runs
+	// through without reaching the armed failure.
+	for (std::size_t nth = 1;; ++nth)
+	{
+		VSTGUI::IController* made = reinterpret_cast<VSTGUI::IController*> (1);
+		bool failed = false;
+		{
+			FailingAllocation failure (nth);
+			EXPECT_NO_THROW (made = controller->createSubController ("AboutController", nullptr, nullptr));
+			failed = failure.happened ();
+		}
+		if (!failed)
+		{
+			ASSERT_NE (made, nullptr);
+			EXPECT_EQ (controller->getAboutControllers ().size (), 2u);
+			delete made;
+			break;
+		}
+		EXPECT_EQ (made, nullptr) << "allocation " << nth;
+		EXPECT_EQ (controller->getAboutControllers (), (std::vector<About*> {listed})) << "allocation " << nth;
+	}
 	delete listed;
 }
 

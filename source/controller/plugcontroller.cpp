@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace Steinberg {
 namespace Vst {
@@ -66,7 +67,15 @@ IPlugView* PLUGIN_API PlugController::createView (FIDString name)
 	// The editor's knobs follow straight mouse movement; the host may pick
 	// another mode later, and the next editor sets linear again.
 	setKnobMode (kLinearMode);
-	return new VSTGUI::VST3Editor (this, "view", "plug.uidesc");
+	// No exception may reach the host; without memory there is no editor.
+	try
+	{
+		return new VSTGUI::VST3Editor (this, "view", "plug.uidesc");
+	}
+	catch (...)
+	{
+		return nullptr;
+	}
 }
 
 VSTGUI::IController* PlugController::createSubController (
@@ -76,9 +85,18 @@ VSTGUI::IController* PlugController::createSubController (
 	if (name == nullptr || std::strcmp (name, "AboutController") != 0)
 		return nullptr;
 
-	auto about = new AboutController (this, hostWrapsAsAudioUnit ());
-	addAboutController (about);
-	return about;
+	// The editor asks while the host opens it, so nothing may be thrown
+	// from here either; the list only ever holds a finished controller.
+	try
+	{
+		auto about = std::make_unique<AboutController> (this, hostWrapsAsAudioUnit ());
+		addAboutController (about.get ());
+		return about.release ();
+	}
+	catch (...)
+	{
+		return nullptr;
+	}
 }
 
 bool PlugController::hostWrapsAsAudioUnit () const
