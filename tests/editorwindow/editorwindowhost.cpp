@@ -4,10 +4,12 @@
 // that fails is printed and makes the exit status 1.
 //
 // Usage: editor_window_host BUNDLE --screenshot PNG [--cycles N] [--scale S]
-//                           [--click X,Y --watch X,Y,W,H]
+//                           [--click X,Y --watch X,Y,W,H] [--edit X,Y,ID]...
 //   --scale  the content scale factor the host asks for (2 on a HiDPI screen)
 //   --click  a point in unscaled editor coordinates to click once it shows
 //   --watch  the rectangle that must change because of that click
+//   --edit   a point to click after the screenshot, and the parameter id
+//            whose edit the host must then receive
 
 #include "editorwindow/hostrunloop.h"
 #include "editorwindow/windowcapture.h"
@@ -23,6 +25,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -86,6 +89,44 @@ private:
 	HostRunLoop& runLoop;
 };
 
+// The host's end of parameter edits: it keeps which parameters the editor
+// changed, the way a host records automation.
+class EditRecorder : public Vst::IComponentHandler
+{
+public:
+	tresult PLUGIN_API beginEdit (Vst::ParamID) override { return kResultOk; }
+	tresult PLUGIN_API performEdit (Vst::ParamID id, Vst::ParamValue) override
+	{
+		edited.push_back (id);
+		return kResultOk;
+	}
+	tresult PLUGIN_API endEdit (Vst::ParamID) override { return kResultOk; }
+	tresult PLUGIN_API restartComponent (int32) override { return kResultOk; }
+
+	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) override
+	{
+		if (FUnknownPrivate::iidEqual (iid, Vst::IComponentHandler::iid) ||
+		    FUnknownPrivate::iidEqual (iid, FUnknown::iid))
+		{
+			*obj = static_cast<Vst::IComponentHandler*> (this);
+			return kResultOk;
+		}
+		*obj = nullptr;
+		return kNoInterface;
+	}
+	uint32 PLUGIN_API addRef () override { return 1; }
+	uint32 PLUGIN_API release () override { return 1; }
+
+	bool wasEdited (Vst::ParamID id) const { return std::find (edited.begin (), edited.end (), id) != edited.end (); }
+	std::vector<Vst::ParamID> edited;
+};
+
+struct ExpectedEdit
+{
+	int x, y;
+	Vst::ParamID id;
+};
+
 struct Options
 {
 	std::string bundle;
@@ -95,6 +136,7 @@ struct Options
 	bool click {false};
 	int clickX {0}, clickY {0};
 	int watchX {0}, watchY {0}, watchW {0}, watchH {0};
+	std::vector<ExpectedEdit> edits;
 };
 
 bool parseOptions (int argc, char* argv[], Options& options)
@@ -115,6 +157,9 @@ bool parseOptions (int argc, char* argv[], Options& options)
 		         std::sscanf (argv[++i], "%d,%d,%d,%d", &options.watchX, &options.watchY, &options.watchW,
 		                      &options.watchH) == 4)
 			continue;
+		else if (ExpectedEdit e {}; arg == "--edit" && next &&
+		         std::sscanf (argv[++i], "%d,%d,%u", &e.x, &e.y, &e.id) == 3)
+			options.edits.push_back (e);
 		else if (options.bundle.empty () && arg.rfind ("--", 0) != 0)
 			options.bundle = arg;
 		else
@@ -228,6 +273,8 @@ int run (const Options& options)
 	// Lives on the stack: the reference the controller takes is never its last.
 	Vst::HostApplication hostApplication;
 	check (controller->initialize (static_cast<Vst::IHostApplication*> (&hostApplication)) == kResultOk, "controller initialize");
+	EditRecorder edits;
+	controller->setComponentHandler (&edits);
 
 	Display* display = XOpenDisplay (nullptr);
 	if (display == nullptr)
@@ -288,9 +335,9 @@ int run (const Options& options)
 			view->getSize (&size);
 			std::printf ("editor size: %d x %d\n", size.getWidth (), size.getHeight ());
 			Capture shown = captureWindow (display, window);
+			const auto scaled = [&] (int v) { return static_cast<int> (v * options.scale); };
 			if (options.click)
 			{
-				const auto scaled = [&] (int v) { return static_cast<int> (v * options.scale); };
 				clickAt (display, window, scaled (options.clickX), scaled (options.clickY));
 				runLoop.run (600ms, displayFd);
 				drainOwnEvents (display);
@@ -306,6 +353,17 @@ int run (const Options& options)
 			             shown.width, shown.height, colours);
 			check (shown.writePng (options.screenshot), "the screenshot is written");
 			check (colours >= 64, "the window is not blank (at least 64 distinct colours)");
+
+			for (const auto& edit : options.edits)
+			{
+				edits.edited.clear ();
+				clickAt (display, window, scaled (edit.x), scaled (edit.y));
+				runLoop.run (300ms, displayFd);
+				drainOwnEvents (display);
+				check (edits.wasEdited (edit.id), "a click at " + std::to_string (edit.x) + "," +
+				                                      std::to_string (edit.y) + " edits parameter " +
+				                                      std::to_string (edit.id));
+			}
 		}
 
 		check (view->removed () == kResultOk, "the editor detaches" + when);
@@ -325,6 +383,7 @@ int run (const Options& options)
 
 	XDestroyWindow (display, window);
 	XCloseDisplay (display);
+	controller->setComponentHandler (nullptr);
 	check (controller->terminate () == kResultOk, "controller terminate");
 	controller = nullptr;
 	module.reset ();
@@ -341,7 +400,8 @@ int main (int argc, char* argv[])
 	if (!Tarvine::EditorWindow::parseOptions (argc, argv, options))
 	{
 		std::fprintf (stderr,
-		              "usage: %s BUNDLE --screenshot PNG [--cycles N] [--scale S] [--click X,Y --watch X,Y,W,H]\n",
+		              "usage: %s BUNDLE --screenshot PNG [--cycles N] [--scale S] [--click X,Y --watch X,Y,W,H] "
+		              "[--edit X,Y,ID]...\n",
 		              argv[0]);
 		return 2;
 	}

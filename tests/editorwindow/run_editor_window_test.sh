@@ -10,9 +10,12 @@ bundle=$(realpath "$2")
 artifacts=$3
 mkdir -p "$artifacts"
 
-# In editor coordinates: the about box's on/off button, and its label.
+# In editor coordinates (resource/plug.uidesc): the about box's on/off
+# button and its label; then clicks that must edit a parameter, as x,y,id:
+# low on the Level fader, high on the LPCut fader, and the Bypass button.
 about_button=27,312
 about_label=46,302,400,20
+edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0)
 
 display_number=
 for n in $(seq 90 189); do
@@ -38,6 +41,6 @@ xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not come up on $DISPLAY" >&2; exit 
 # Opened and closed many times at 1x; then as on a HiDPI screen, where the
 # editor draws at twice the size with the 2x bitmaps.
 "$host" "$bundle" --screenshot "$artifacts/editor.png" --cycles 25 \
-  --click "$about_button" --watch "$about_label"
+  --click "$about_button" --watch "$about_label" "${edits[@]}"
 "$host" "$bundle" --screenshot "$artifacts/editor-2x.png" --cycles 3 --scale 2 \
-  --click "$about_button" --watch "$about_label"
+  --click "$about_button" --watch "$about_label" "${edits[@]}"
