@@ -17,26 +17,21 @@ about_button=27,312
 about_label=46,302,400,20
 edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0)
 
-display_number=
-for n in $(seq 90 189); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display_number=$n
-    break
-  fi
-done
-[ -n "$display_number" ] || { echo "no free X display number" >&2; exit 1; }
-
-Xvfb ":$display_number" -screen 0 1920x1200x24 -nolisten tcp >"$artifacts/xvfb.log" 2>&1 &
+# Xvfb picks a free display number itself and writes it out once it
+# accepts clients, so parallel runs never share or race for a display.
+display_file="$artifacts/display"
+rm -f "$display_file"
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$display_file" >"$artifacts/xvfb.log" 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true' EXIT
 
-export DISPLAY=":$display_number"
 for _ in $(seq 1 100); do
-  xdpyinfo >/dev/null 2>&1 && break
+  grep -q '^[0-9][0-9]*$' "$display_file" 2>/dev/null && break
   kill -0 "$xvfb_pid" 2>/dev/null || { cat "$artifacts/xvfb.log" >&2; exit 1; }
   sleep 0.1
 done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not come up on $DISPLAY" >&2; exit 1; }
+grep -q '^[0-9][0-9]*$' "$display_file" || { echo "Xvfb did not come up" >&2; exit 1; }
+export DISPLAY=":$(cat "$display_file")"
 
 # Opened and closed many times at 1x; then as on a HiDPI screen, where the
 # editor draws at twice the size with the 2x bitmaps.
