@@ -5,7 +5,10 @@
 #include "slider_test_support.h"
 
 #include "vstgui/lib/cview.h"
+#include "vstgui/lib/cviewcontainer.h"
 #include "vstgui/uidescription/uiattributes.h"
+#include "vstgui/uidescription/uicontentprovider.h"
+#include "vstgui/uidescription/uidescription.h"
 #include "vstgui/uidescription/uiviewfactory.h"
 #include "vstgui/uidescription/viewcreator/sliderviewcreator.h"
 
@@ -125,6 +128,36 @@ TEST_F (SliderAttributes, ANodeWithoutModeFollowsTheGlobalTXFreeClick)
 	EXPECT_EQ (CSliderBase::getGlobalMode (), CSliderMode::TXFreeClick);
 	EXPECT_EQ (slider->getEffectiveSliderMode (), CSliderMode::TXFreeClick);
 	EXPECT_EQ (written (slider, "mode"), "use global");
+}
+
+TEST_F (SliderAttributes, ADescriptionsSlidersWithoutAModeRunInTXFreeClick)
+{
+	static constexpr char xml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<vstgui-ui-description version="1">
+	<template class="CViewContainer" name="view" origin="0, 0" size="200, 100">
+		<view class="CSlider" origin="10, 10" size="120, 20" orientation="horizontal"/>
+		<view class="CSlider" origin="10, 40" size="20, 60" orientation="vertical"
+		      mode="TX free click"/>
+		<view class="CSlider" origin="40, 40" size="120, 20" mode="ramp"/>
+	</template>
+</vstgui-ui-description>)";
+	MemoryContentProvider content (xml, sizeof (xml) - 1);
+	auto description = makeOwned<UIDescription> (&content);
+	ASSERT_TRUE (description->parse ());
+	SharedPointer<CView> view (description->createView ("view", nullptr), false);
+	auto* container = view.cast<CViewContainer> ();
+	ASSERT_NE (container, nullptr);
+	ASSERT_EQ (container->getNbViews (), 3u);
+
+	auto slider = [&] (uint32_t index) {
+		return dynamic_cast<CSlider*> (container->getView (index));
+	};
+	ASSERT_TRUE (slider (0) && slider (1) && slider (2));
+	EXPECT_EQ (slider (0)->getSliderMode (), CSliderMode::UseGlobal);
+	EXPECT_EQ (slider (0)->getEffectiveSliderMode (), CSliderMode::TXFreeClick);
+	EXPECT_EQ (slider (1)->getSliderMode (), CSliderMode::TXFreeClick);
+	EXPECT_EQ (slider (1)->getStyle () & (kH | kV), kV);
+	EXPECT_EQ (slider (2)->getEffectiveSliderMode (), CSliderMode::Ramp);
 }
 
 TEST_F (SliderAttributes, LegacyFreeClickIsReadAndModeOverridesIt)
