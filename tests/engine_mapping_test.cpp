@@ -310,6 +310,9 @@ TEST (EngineBounds, LengthsStayInsideTheirLinesAtOddSampleRates)
 				EXPECT_LE (p.combLength[k], n) << what;
 				EXPECT_GE (p.combTruncLength[k], 1) << what;
 				EXPECT_LT (p.combTruncLength[k], 5 * n) << what;
+				// The comb bank reads each pair k, k + 8 at one position.
+				EXPECT_EQ (p.combLength[k], p.combLength[k % 8]) << what;
+				EXPECT_EQ (p.combTruncLength[k], p.combTruncLength[k % 8]) << what;
 			}
 			for (double pole : {p.inputLpPole, p.feedbackLpPole, p.midHpPole, p.sideHpPole})
 				EXPECT_LT (std::abs (pole), 1.0) << what;

@@ -299,6 +299,14 @@ TEST (BlockProcessing, MissingBuffersGiveSilence)
 		EXPECT_EQ (host.object->writeIndex, 0) << c.what;
 	}
 
+	EngineHost bypassed;
+	bypassed.change (kParamBypass, 1.0);
+	std::vector<double> outL (32, 9.0), outR (32, 9.0);
+	double* outs64[] = {outL.data (), outR.data ()};
+	EXPECT_EQ (bypassed.run<double> (nullptr, outs64, 32), kResultOk);
+	EXPECT_EQ (outL[0], 0.0) << "bypass without input channels";
+	EXPECT_EQ (outR[31], 0.0) << "bypass without input channels";
+
 	EngineHost inactive (44100.0, kSample32, false);
 	std::vector<float> in (32, 0.5f), out (32, 9.0f);
 	float* ins[] = {in.data (), in.data ()};

@@ -59,15 +59,12 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 	// A restored record from the main thread comes first; the host's
 	// parameter changes of this block then apply on top of it.
 	bool recordChanged = takePendingState ();
-	if (data.inputParameterChanges && data.inputParameterChanges->getParameterCount () > 0)
-	{
-		processParameterChanges (data.inputParameterChanges);
+	if (data.inputParameterChanges && processParameterChanges (data.inputParameterChanges))
 		recordChanged = true;
-	}
 	if (recordChanged)
 		publishState ();
 
-	if (data.numInputs == 0 || data.numOutputs == 0)
+	if (data.numInputs <= 0 || data.numOutputs <= 0)
 		return kResultOk;
 	if (data.numSamples <= 0)
 		return kResultOk;
@@ -91,9 +88,10 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 	return kResultOk;
 }
 
-void PlugProcessor::processParameterChanges (IParameterChanges* changes)
+bool PlugProcessor::processParameterChanges (IParameterChanges* changes)
 {
 	const int32 count = changes->getParameterCount ();
+	bool derived = false;
 	for (int32 index = 0; index < count; ++index)
 	{
 		IParamValueQueue* queue = changes->getParameterData (index);
@@ -114,7 +112,9 @@ void PlugProcessor::processParameterChanges (IParameterChanges* changes)
 				paramState.values[id - 1] = value;
 		}
 		updateParameters (false);
+		derived = true;
 	}
+	return derived;
 }
 
 bool PlugProcessor::engineCanRun (const ProcessData& data) const
@@ -139,19 +139,19 @@ void PlugProcessor::bypassBlock (ProcessData& data)
 {
 	// The input passes unchanged, sample for sample. The engine keeps its
 	// state, so a frozen tail plays on when bypass ends.
-	if (!data.inputs || !data.outputs)
+	if (!data.outputs)
 		return;
-	const AudioBusBuffers& in = data.inputs[0];
 	const AudioBusBuffers& out = data.outputs[0];
-	void** inChannels = channelsOf (in, data.symbolicSampleSize);
 	void** outChannels = channelsOf (out, data.symbolicSampleSize);
 	if (!outChannels)
 		return;
+	const int32 inChannelCount = data.inputs ? data.inputs[0].numChannels : 0;
+	void** inChannels = data.inputs ? channelsOf (data.inputs[0], data.symbolicSampleSize) : nullptr;
 	const size_t bytes = static_cast<size_t> (data.numSamples) * bytesPerSample (data.symbolicSampleSize);
 	for (int32 c = 0; c < out.numChannels; ++c)
 	{
 		void* to = outChannels[c];
-		const void* from = inChannels && c < in.numChannels ? inChannels[c] : nullptr;
+		const void* from = inChannels && c < inChannelCount ? inChannels[c] : nullptr;
 		if (!to || from == to)
 			continue;
 		if (from)
@@ -223,7 +223,11 @@ void PlugProcessor::updateDiffusionCoefficients ()
 		return;
 	coefficientDiffusionBits = bits;
 	coefficientsValid = true;
+	updateAllpassCoefficients ();
+}
 
+void PlugProcessor::updateAllpassCoefficients ()
+{
 	// g = 10^(-3 d / T): a signal passing once every d ms falls 60 dB in T ms.
 	const double T = 150.0 * smoothedDiffusion;
 	for (int32 k = 0; k < 4; ++k)
@@ -247,17 +251,7 @@ void PlugProcessor::stepCrossfade ()
 			fadeGain = 0.0;
 			holdCounter = holdCounter - 1;
 			if (holdCounter == 0)
-			{
-				// The silent point: the new lengths serve from this very frame.
-				holdCounter = holdReload;
-				rebuildPending = false;
-				fadingIn = true;
-				updateCombNetwork (false);
-				double* shared = delayLines[kSharedLine];
-				const int32 sharedLength = 5 * lineLength;
-				for (int32 j = 0; j < sharedLength; ++j)
-					shared[j] = 0.0;
-			}
+				rebuildAtTheSilentPoint ();
 		}
 	}
 	else if (fadingIn)
@@ -269,6 +263,20 @@ void PlugProcessor::stepCrossfade ()
 			fadingIn = false;
 		}
 	}
+}
+
+void PlugProcessor::rebuildAtTheSilentPoint ()
+{
+	// Nothing enters or recirculates now: the new lengths serve from this
+	// very frame, and the shared line starts empty.
+	holdCounter = holdReload;
+	rebuildPending = false;
+	fadingIn = true;
+	updateCombNetwork (false);
+	double* shared = delayLines[kSharedLine];
+	const int32 sharedLength = 5 * lineLength;
+	for (int32 j = 0; j < sharedLength; ++j)
+		shared[j] = 0.0;
 }
 
 } // namespace Vst

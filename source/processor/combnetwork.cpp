@@ -8,7 +8,8 @@ namespace Vst {
 
 namespace {
 
-// Comb k and comb k + 8 share a base delay (ms).
+// Comb k and comb k + 8 share a base delay (ms), and therefore their loop
+// and cancelling lengths; the comb bank reads each pair at one position.
 constexpr double kCombBaseMs[PlugProcessor::kNumCombs] = {
 	32.13723, 26.357152, 23.120309, 20.379699, 18.768045, 17.380903, 15.288217, 13.719974,
 	32.13723, 26.357152, 23.120309, 20.379699, 18.768045, 17.380903, 15.288217, 13.719974,

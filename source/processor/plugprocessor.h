@@ -166,7 +166,9 @@ public:
 private:
 	template <typename Sample>
 	void processBlock (Sample** inputs, Sample** outputs, int32 numSamples);
-	void processParameterChanges (IParameterChanges* changes);
+	void updateAllpassCoefficients ();
+	void rebuildAtTheSilentPoint ();
+	bool processParameterChanges (IParameterChanges* changes);
 	void bypassBlock (ProcessData& data);
 	bool engineCanRun (const ProcessData& data) const;
 	bool takePendingState ();
