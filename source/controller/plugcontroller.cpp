@@ -4,7 +4,12 @@
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
 
+#include "pluginterfaces/vst/ivsthostapplication.h"
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 namespace Steinberg {
 namespace Vst {
@@ -54,9 +59,70 @@ tresult PLUGIN_API PlugController::setParamNormalized (ParamID tag, ParamValue v
 	return EditController::setParamNormalized (tag, value);
 }
 
-IPlugView* PLUGIN_API PlugController::createView (FIDString /*name*/)
+IPlugView* PLUGIN_API PlugController::createView (FIDString name)
 {
-	return nullptr;
+	if (name == nullptr || std::strcmp (name, ViewType::kEditor) != 0)
+		return nullptr;
+
+	// The editor's knobs follow straight mouse movement; the host may pick
+	// another mode later, and the next editor sets linear again.
+	setKnobMode (kLinearMode);
+	// No exception may reach the host; without memory there is no editor.
+	try
+	{
+		return new VSTGUI::VST3Editor (this, "view", "plug.uidesc");
+	}
+	catch (...)
+	{
+		return nullptr;
+	}
+}
+
+VSTGUI::IController* PlugController::createSubController (
+    VSTGUI::UTF8StringPtr name, const VSTGUI::IUIDescription* /*description*/,
+    VSTGUI::VST3Editor* /*editor*/)
+{
+	if (name == nullptr || std::strcmp (name, "AboutController") != 0)
+		return nullptr;
+
+	// The editor asks while the host opens it, so nothing may be thrown
+	// from here either; the list only ever holds a finished controller.
+	try
+	{
+		auto about = std::make_unique<AboutController> (this, hostWrapsAsAudioUnit ());
+		addAboutController (about.get ());
+		return about.release ();
+	}
+	catch (...)
+	{
+		return nullptr;
+	}
+}
+
+bool PlugController::hostWrapsAsAudioUnit () const
+{
+	FUnknown* context = getHostContext ();
+	if (context == nullptr)
+		return false;
+	IVst3ToAUWrapper* wrapper = nullptr;
+	const tresult result =
+	    context->queryInterface (IVst3ToAUWrapper::iid, reinterpret_cast<void**> (&wrapper));
+	const bool present = result == kResultOk && wrapper != nullptr;
+	if (wrapper)
+		wrapper->release ();
+	return present;
+}
+
+void PlugController::addAboutController (AboutController* about)
+{
+	aboutControllers.push_back (about);
+}
+
+void PlugController::removeAboutController (AboutController* about)
+{
+	auto it = std::find (aboutControllers.begin (), aboutControllers.end (), about);
+	if (it != aboutControllers.end ())
+		aboutControllers.erase (it);
 }
 
 } // namespace Vst

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "controller/plugaboutcontroller.h"
+
 #include "public.sdk/source/vst/vsteditcontroller.h"
 #include "vstgui/plugin-bindings/vst3editor.h"
+
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -27,7 +31,28 @@ public:
 	// Stores the value clamped into [0, 1]; NaN is stored as 0.
 	tresult PLUGIN_API setParamNormalized (ParamID tag, ParamValue value) override;
 
+	// "editor" gives a new editor on the template "view" of "plug.uidesc"
+	// and sets the host knob mode to linear; any other name gives null.
 	IPlugView* PLUGIN_API createView (FIDString name) override;
+
+	// "AboutController" gives a new about box controller, told whether the
+	// host wraps us as an Audio Unit; any other name gives null.
+	VSTGUI::IController* createSubController (VSTGUI::UTF8StringPtr name,
+	                                          const VSTGUI::IUIDescription* description,
+	                                          VSTGUI::VST3Editor* editor) override;
+
+	using AboutController = PlugAboutController<PlugController>;
+
+	// The about controllers alive right now, in creation order. The GUI
+	// library owns them; each one leaves the list in its destructor.
+	void addAboutController (AboutController* about);
+	void removeAboutController (AboutController* about);
+	const std::vector<AboutController*>& getAboutControllers () const { return aboutControllers; }
+
+private:
+	bool hostWrapsAsAudioUnit () const;
+
+	std::vector<AboutController*> aboutControllers;
 };
 
 } // namespace Vst

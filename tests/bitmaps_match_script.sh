@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The editor's bitmaps in resource/ are exactly what tools/make_bitmaps.py
+# draws, so a change to the drawing cannot be forgotten in the bitmaps.
+#
+# Usage: bitmaps_match_script.sh REPO SCRATCH_DIR
+set -euo pipefail
+repo=$1
+scratch=$2
+rm -rf "$scratch"
+mkdir -p "$scratch"
+python3 "$repo/tools/make_bitmaps.py" "$scratch"
+status=0
+for drawn in "$scratch"/*.png; do
+  name=$(basename "$drawn")
+  if ! cmp -s "$drawn" "$repo/resource/$name"; then
+    echo "resource/$name differs from what tools/make_bitmaps.py draws" >&2
+    status=1
+  fi
+done
+exit $status

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "pluginterfaces/base/smartpointer.h"
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <chrono>
+#include <vector>
+
+namespace Tarvine {
+namespace EditorWindow {
+
+// The host side of a Linux plug-in editor's event loop: the editor registers
+// the file descriptor of its X connection and its timers here, and the host
+// calls them back from its own loop. One object per host, used on the main
+// thread only.
+class HostRunLoop : public Steinberg::Linux::IRunLoop
+{
+public:
+	using Clock = std::chrono::steady_clock;
+
+	Steinberg::tresult PLUGIN_API registerEventHandler (Steinberg::Linux::IEventHandler* handler,
+	                                                    Steinberg::Linux::FileDescriptor fd) override;
+	Steinberg::tresult PLUGIN_API unregisterEventHandler (Steinberg::Linux::IEventHandler* handler) override;
+	Steinberg::tresult PLUGIN_API registerTimer (Steinberg::Linux::ITimerHandler* handler,
+	                                             Steinberg::Linux::TimerInterval milliseconds) override;
+	Steinberg::tresult PLUGIN_API unregisterTimer (Steinberg::Linux::ITimerHandler* handler) override;
+
+	// Lives on the host's stack: no reference counting, and only IRunLoop.
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override;
+	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
+	Steinberg::uint32 PLUGIN_API release () override { return 1; }
+
+	// Serves the registered descriptors (and extraFd, whose readiness is
+	// only waited for) and fires due timers until the time is up.
+	void run (std::chrono::milliseconds duration, int extraFd);
+
+	size_t handlerCount () const { return eventHandlers.size () + timers.size (); }
+
+private:
+	struct EventHandler
+	{
+		Steinberg::IPtr<Steinberg::Linux::IEventHandler> handler;
+		int fd;
+	};
+	struct Timer
+	{
+		Steinberg::IPtr<Steinberg::Linux::ITimerHandler> handler;
+		std::chrono::milliseconds interval;
+		Clock::time_point due;
+	};
+
+	void serveReadyDescriptors (Clock::time_point until, int extraFd);
+	void fireDueTimers ();
+
+	std::vector<EventHandler> eventHandlers;
+	std::vector<Timer> timers;
+};
+
+} // namespace EditorWindow
+} // namespace Tarvine
