@@ -1,5 +1,6 @@
 #include "entry/plugids.h"
 #include "processor/plugprocessor.h"
+#include "enginestate.h"
 #include "teststreams.h"
 
 #include "pluginterfaces/base/funknownimpl.h"
@@ -158,23 +159,26 @@ TEST_F (ProcessorFixture, TailIsHalfASecondBeyondTheReverbTimeTruncated)
 	ASSERT_EQ (component->initialize (nullptr), kResultOk);
 	EXPECT_EQ (processor->getTailSamples (), 22050u);
 
+	// The reverb time arrives as a restored state, as a host would set it.
 	struct Case
 	{
-		double rvbTimeMs;
+		double rvbTime; // normalized: 0.2 s + 1 s x n
 		double sampleRate;
 		uint32 expected;
 	};
 	const Case cases[] = {
-		{350.0, 44100.0, 37485},
-		{200.0, 44100.0, 30869}, // the product lies just below 30870
-		{1200.0, 48000.0, 81600},
+		{0.15, 44100.0, 37485}, // the default, 350 ms
+		{0.0, 44100.0, 30869},  // 200 ms: the product lies just below 30870
+		{1.0, 48000.0, 81600},  // 1200 ms
 	};
 	for (const Case& c : cases)
 	{
 		ProcessSetup setup {kRealtime, kSample32, 512, c.sampleRate};
 		ASSERT_EQ (processor->setupProcessing (setup), kResultOk);
-		object->rvbTimeMs = c.rvbTimeMs;
-		EXPECT_EQ (processor->getTailSamples (), c.expected) << c.rvbTimeMs << " ms at " << c.sampleRate;
+		MemoryStream stream;
+		Tarvine::Test::streamOf (Tarvine::Test::defaultRecordWith ({{3, c.rvbTime}}), stream);
+		ASSERT_EQ (component->setState (&stream), kResultOk);
+		EXPECT_EQ (processor->getTailSamples (), c.expected) << c.rvbTime << " at " << c.sampleRate;
 	}
 }
 

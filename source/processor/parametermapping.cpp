@@ -37,6 +37,7 @@ void PlugProcessor::updateParameters (bool activating)
 
 	sizeMs = nRvbTime * 700.0 + 100.0;
 	rvbTimeMs = nRvbTime * 1000.0 + 200.0;
+	tailRvbTimeMs.store (rvbTimeMs, std::memory_order_relaxed);
 
 	// 10^n / 10, and none at all at n = 0.
 	diffusionTarget = std::exp2 (3.321928094887362 * nDiffusion) * 0.1;

@@ -88,7 +88,7 @@ uint32 PLUGIN_API PlugProcessor::getTailSamples ()
 {
 	// Half a second beyond the reverb time, truncated. A host's odd sample
 	// rate must not turn into an out-of-range conversion.
-	const double tail = (rvbTimeMs * 0.001 + 0.5) * sampleRate;
+	const double tail = (tailRvbTimeMs.load (std::memory_order_relaxed) * 0.001 + 0.5) * sampleRate;
 	if (!(tail > 0.0))
 		return 0;
 	if (tail >= static_cast<double> (std::numeric_limits<uint32>::max ()))

@@ -6,6 +6,8 @@
 
 #include "public.sdk/source/vst/vstaudioeffect.h"
 
+#include <atomic>
+
 namespace Steinberg {
 namespace Vst {
 
@@ -195,6 +197,11 @@ private:
 	// calls that changed it.
 	bool active = false;
 	ParamState hostState;
+
+	// The reverb time for getTailSamples, which a host may call on its main
+	// thread while process re-derives rvbTimeMs on the audio thread.
+	std::atomic<double> tailRvbTimeMs {0.0};
+	static_assert (std::atomic<double>::is_always_lock_free, "the tail must not need a lock");
 	uint64 hostGeneration = 0;
 
 	// Audio thread while active: the setState record paramState follows.
