@@ -29,11 +29,7 @@ void TXExpRangeParameter::toString (ParamValue valueNormalized, String128 string
 
 bool TXExpRangeParameter::fromString (const TChar* string, ParamValue& valueNormalized) const
 {
-	ParamValue value = 0.0;
-	if (!string || !RangeParameter::fromString (string, value) || std::isnan (value))
-		return false;
-	valueNormalized = value;
-	return true;
+	return readValueText (*this, string, valueNormalized);
 }
 
 ParamValue TXExpRangeParameter::toPlain (ParamValue valueNormalized) const

@@ -32,11 +32,7 @@ void TXRangeParameter::toString (ParamValue valueNormalized, String128 string) c
 
 bool TXRangeParameter::fromString (const TChar* string, ParamValue& valueNormalized) const
 {
-	ParamValue value = 0.0;
-	if (!string || !RangeParameter::fromString (string, value) || std::isnan (value))
-		return false;
-	valueNormalized = value;
-	return true;
+	return readValueText (*this, string, valueNormalized);
 }
 
 } // namespace Vst

@@ -2,6 +2,7 @@
 
 #include "pluginterfaces/base/ustring.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace Steinberg {
@@ -25,6 +26,15 @@ void printPlainValue (ParamValue plain, int32 precision, String128 text)
 	UString wrapper (text, kCapacity);
 	if (!wrapper.printFloat (plain, precision))
 		text[0] = 0;
+}
+
+bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized)
+{
+	ParamValue value = 0.0;
+	if (!text || !parameter.RangeParameter::fromString (text, value) || std::isnan (value))
+		return false;
+	valueNormalized = value;
+	return true;
 }
 
 } // namespace Vst

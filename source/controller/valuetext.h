@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pluginterfaces/vst/vsttypes.h"
+#include "public.sdk/source/vst/vstparameters.h"
 
 namespace Steinberg {
 namespace Vst {
@@ -10,6 +10,12 @@ namespace Vst {
 // UString::printFloat. A number whose text would not fit the 128 units of
 // `text` leaves the empty text, like any other printing failure.
 void printPlainValue (ParamValue plain, int32 precision, String128 text);
+
+// The SDK's reading of a value text for `parameter` (clamped into its range,
+// then mapped with the parameter's own toNormalized), except that a missing
+// text, or one that reads as NaN, is refused rather than handed to the host
+// as a normalized value.
+bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized);
 
 } // namespace Vst
 } // namespace Steinberg
