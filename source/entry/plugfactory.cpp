@@ -98,7 +98,10 @@ SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()
 		return gPluginFactory;
 	}
 
-	gPluginFactory = new CPluginFactory (factoryInfo ());
+	// Without memory there is no factory; nothing may be thrown at the host.
+	gPluginFactory = new (std::nothrow) CPluginFactory (factoryInfo ());
+	if (!gPluginFactory)
+		return nullptr;
 	gPluginFactory->registerClass (&processorClassInfo (), createProcessorInstance, nullptr);
 	gPluginFactory->registerClass (&controllerClassInfo (), createControllerInstance, nullptr);
 	return gPluginFactory;
