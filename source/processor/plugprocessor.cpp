@@ -38,11 +38,6 @@ PlugProcessor::~PlugProcessor ()
 	freeDelayLines ();
 }
 
-FUnknown* PlugProcessor::createInstance (void* /*context*/)
-{
-	return static_cast<IAudioProcessor*> (new PlugProcessor);
-}
-
 tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 {
 	if (AudioEffect::initialize (context) != kResultOk)

@@ -34,8 +34,6 @@ public:
 	PlugProcessor ();
 	~PlugProcessor () override;
 
-	static FUnknown* createInstance (void* context);
-
 	tresult PLUGIN_API initialize (FUnknown* context) override;
 	tresult PLUGIN_API setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
 	                                       SpeakerArrangement* outputs, int32 numOuts) override;
