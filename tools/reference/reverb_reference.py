@@ -43,18 +43,21 @@ PREDELAY_LINE = 0
 FIRST_COMB_LINE = 9
 SHARED_LINE = 25
 
-if not hasattr(math, "cbrt"):  # Python before 3.11: the C library's cbrt
+
+def _libm_function(name):
+    """The C library's function, for Pythons whose math module lacks it."""
     import ctypes
     import ctypes.util
 
-    _libm = ctypes.CDLL(ctypes.util.find_library("m"))
-    _libm.cbrt.restype = ctypes.c_double
-    _libm.cbrt.argtypes = (ctypes.c_double,)
-    cbrt = _libm.cbrt
-else:
-    cbrt = math.cbrt
+    function = getattr(ctypes.CDLL(ctypes.util.find_library("m")), name)
+    function.restype = ctypes.c_double
+    function.argtypes = (ctypes.c_double,)
+    return function
 
-exp2 = math.exp2
+
+# math.exp2 and math.cbrt call the C library's functions (Python 3.11 on).
+exp2 = getattr(math, "exp2", None) or _libm_function("exp2")
+cbrt = getattr(math, "cbrt", None) or _libm_function("cbrt")
 
 
 def int32(x):
