@@ -43,6 +43,25 @@ int32 lineLengthFor (double sampleRate)
 	return n0 + static_cast<int32> (n0 * 0.001);
 }
 
+// Every line holds `count` frames except the shared comb input, which holds
+// five times as many.
+size_t lineCapacity (int32 line, int32 count)
+{
+	const int32 frames = line == PlugProcessor::kSharedLine ? 5 * count : count;
+	return static_cast<size_t> (frames);
+}
+
+// A fixed all-pass delay table in ms and, from it, its lengths in samples.
+void setFixedDelays (const double (&tableMs)[4], double (&delayMs)[4], int32 (&length)[4],
+                     double samplesPerMs, int32 lineLength)
+{
+	for (int32 k = 0; k < 4; ++k)
+	{
+		delayMs[k] = tableMs[k];
+		length[k] = boundedLength (delayMs[k] * samplesPerMs + 0.5, 1, lineLength);
+	}
+}
+
 } // namespace
 
 tresult PLUGIN_API PlugProcessor::setActive (TBool state)
@@ -126,8 +145,7 @@ bool PlugProcessor::allocateDelayLines (int32 count)
 		return false;
 	for (int32 line = 0; line < kNumDelayLines; ++line)
 	{
-		const int32 length = line == kSharedLine ? 5 * count : count;
-		delayLines[line] = new (std::nothrow) double[static_cast<size_t> (length)];
+		delayLines[line] = new (std::nothrow) double[lineCapacity (line, count)];
 		if (!delayLines[line])
 		{
 			freeDelayLines ();
@@ -143,8 +161,8 @@ void PlugProcessor::clearDelayLines (int32 count)
 	{
 		if (!delayLines[line])
 			continue;
-		const int32 length = line == kSharedLine ? 5 * count : count;
-		for (int32 j = 0; j < length; ++j)
+		const size_t length = lineCapacity (line, count);
+		for (size_t j = 0; j < length; ++j)
 			delayLines[line][j] = 0.0;
 	}
 	inputLpState = {};
@@ -164,20 +182,12 @@ void PlugProcessor::freeDelayLines ()
 
 void PlugProcessor::setInputAllpassDelays ()
 {
-	for (int32 k = 0; k < 4; ++k)
-	{
-		inputAllpassMs[k] = kInputAllpassMs[k];
-		inputAllpassLength[k] = boundedLength (inputAllpassMs[k] * samplesPerMs + 0.5, 1, lineLength);
-	}
+	setFixedDelays (kInputAllpassMs, inputAllpassMs, inputAllpassLength, samplesPerMs, lineLength);
 }
 
 void PlugProcessor::setOutputAllpassDelays ()
 {
-	for (int32 k = 0; k < 4; ++k)
-	{
-		outputAllpassMs[k] = kOutputAllpassMs[k];
-		outputAllpassLength[k] = boundedLength (outputAllpassMs[k] * samplesPerMs + 0.5, 1, lineLength);
-	}
+	setFixedDelays (kOutputAllpassMs, outputAllpassMs, outputAllpassLength, samplesPerMs, lineLength);
 }
 
 } // namespace Vst
