@@ -195,12 +195,12 @@ private:
 	// calls that changed it.
 	bool active = false;
 	ParamState hostState;
+	uint64 hostGeneration = 0;
 
 	// The reverb time for getTailSamples, which a host may call on its main
 	// thread while process re-derives rvbTimeMs on the audio thread.
 	std::atomic<double> tailRvbTimeMs {0.0};
 	static_assert (std::atomic<double>::is_always_lock_free, "the tail must not need a lock");
-	uint64 hostGeneration = 0;
 
 	// Audio thread while active: the setState record paramState follows.
 	uint64 engineGeneration = 0;
