@@ -127,6 +127,8 @@ TEST_F (ProcessorFixture, AcceptsOnlyTwoChannelArrangements)
 	}
 	SpeakerArrangement out = stereo;
 	EXPECT_EQ (processor->setBusArrangements (twoStereo, 2, &out, 1), kResultFalse) << "two input buses";
+	EXPECT_EQ (processor->setBusArrangements (nullptr, 1, &out, 1), kInvalidArgument) << "no input array";
+	EXPECT_EQ (processor->setBusArrangements (twoStereo, 1, nullptr, 1), kInvalidArgument) << "no output array";
 
 	// The accepted surround pair is what the buses now carry.
 	SpeakerArrangement current = 0;

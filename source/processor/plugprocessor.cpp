@@ -59,6 +59,9 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
                                                       SpeakerArrangement* outputs, int32 numOuts)
 {
+	// A count without its array is the host's mistake; nothing is read then.
+	if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs))
+		return kInvalidArgument;
 	// The engine is stereo in and out; any two-channel layout will do.
 	if (numIns > 0 && SpeakerArr::getChannelCount (inputs[0]) != 2)
 		return kResultFalse;
