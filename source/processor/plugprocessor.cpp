@@ -43,8 +43,19 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	if (AudioEffect::initialize (context) != kResultOk)
 		return kResultFalse;
 
-	addAudioInput (STR16 ("AudioInput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
-	addAudioOutput (STR16 ("AudioOutput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+	// No exception may reach the host. Without memory for the buses the
+	// processor is left as before the call, so that the host may try again.
+	try
+	{
+		addAudioInput (STR16 ("AudioInput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+		addAudioOutput (STR16 ("AudioOutput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+	}
+	catch (...)
+	{
+		removeAudioBusses ();
+		AudioEffect::terminate ();
+		return kOutOfMemory;
+	}
 
 	smoothingMs = 50.0;
 	midHpCornerHz = 20.0;
