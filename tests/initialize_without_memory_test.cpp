@@ -1,8 +1,11 @@
-// Initialize allocates (the processor's buses). When memory runs out there,
-// the host gets kOutOfMemory instead of an exception, and the object is left
-// as before the call, so that a later initialize succeeds.
+// Initialize allocates (the processor's buses, the controller's parameter
+// table). When memory runs out there, the host gets kOutOfMemory instead of
+// an exception, and the object is left as before the call, so that a later
+// initialize succeeds.
 
+#include "controller/plugcontroller.h"
 #include "failingallocation.h"
+#include "processor/paramids.h"
 #include "processor/plugprocessor.h"
 
 #include "pluginterfaces/base/funknownimpl.h"
@@ -51,6 +54,35 @@ TEST (InitializeWithoutMemory, ProcessorReportsItAndCanBeInitializedLater)
 		EXPECT_EQ (processor->getBusCount (kAudio, kInput), 1) << "allocation " << nth;
 		EXPECT_EQ (processor->getBusCount (kAudio, kOutput), 1) << "allocation " << nth;
 		processor->terminate ();
+	}
+}
+
+TEST (InitializeWithoutMemory, ControllerReportsItAndCanBeInitializedLater)
+{
+	BareHost host;
+	for (std::size_t nth = 1;; ++nth)
+	{
+		auto controller = Steinberg::owned (new PlugController ());
+		tresult result = kResultFalse;
+		bool failed = false;
+		{
+			FailingAllocation failure (nth);
+			EXPECT_NO_THROW (result = controller->initialize (&host)) << "allocation " << nth;
+			failed = failure.happened ();
+		}
+		if (!failed)
+		{
+			EXPECT_EQ (result, kResultOk);
+			EXPECT_EQ (controller->getParameterCount (), static_cast<int32> (kNumParams));
+			EXPECT_GT (nth, 1u) << "initialize allocates nothing, so nothing was tested";
+			controller->terminate ();
+			break;
+		}
+		EXPECT_EQ (result, kOutOfMemory) << "allocation " << nth;
+		EXPECT_EQ (controller->getParameterCount (), 0) << "allocation " << nth;
+		EXPECT_EQ (controller->initialize (&host), kResultOk) << "allocation " << nth;
+		EXPECT_EQ (controller->getParameterCount (), static_cast<int32> (kNumParams)) << "allocation " << nth;
+		controller->terminate ();
 	}
 }
 

@@ -25,14 +25,16 @@ tresult PLUGIN_API PlugController::initialize (FUnknown* context)
 	if (EditController::initialize (context) != kResultOk || parameters.getParameterCount () > 0)
 		return kResultOk;
 
-	// No exception may reach the host; without memory there is no table.
+	// No exception may reach the host. Without memory there is no table,
+	// and the host context is let go too, so that a later initialize is a
+	// first one again and builds the table.
 	try
 	{
 		addPlugParameters (parameters);
 	}
 	catch (...)
 	{
-		parameters.removeAll ();
+		EditController::terminate (); // empties the table as well
 		return kOutOfMemory;
 	}
 	return kResultOk;
