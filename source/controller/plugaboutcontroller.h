@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controller/aboutplatform.h"
+#include "entry/plugversion.h"
 
 #include "base/source/fstring.h"
 #include "vstgui/lib/controls/cbuttons.h"
@@ -27,7 +28,7 @@ public:
 	PlugAboutController (Owner* owner, bool wrappedAsAU)
 	: controller (owner)
 	, formatStr (wrappedAsAU ? "AU" : "VST3")
-	, versionStr ("1.1.0")
+	, versionStr (kPlugReleaseVersion)
 	, platformStr (hostPlatformText ().c_str ())
 	{
 	}
