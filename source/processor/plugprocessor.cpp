@@ -1,8 +1,8 @@
 #include "processor/plugprocessor.h"
 
 #include "entry/plugids.h"
-#include "processor/paramids.h"
 
+#include <iterator>
 #include <limits>
 
 namespace Steinberg {
@@ -27,7 +27,7 @@ constexpr double kDefaultValues[] = {
 PlugProcessor::PlugProcessor ()
 {
 	setControllerClass (PlugControllerUID);
-	for (int32 i = 0; i < 6; ++i)
+	for (size_t i = 0; i < std::size (kDefaultValues); ++i)
 		paramState.values[i] = kDefaultValues[i];
 	hostState = paramState;
 }
