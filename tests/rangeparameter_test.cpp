@@ -16,36 +16,36 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-// The six range parameters as the controller makes them.
+// A range parameter as the controller makes it: automatable, with its precision.
+template <typename RangeClass>
+IPtr<Parameter> makeRange (const TChar* title, ParamID id, const TChar* units, ParamValue minPlain,
+                           ParamValue maxPlain, ParamValue defaultPlain, int32 precision)
+{
+	auto p = owned (new RangeClass (title, id, units, 1, minPlain, maxPlain, defaultPlain));
+	p->setPrecision (precision);
+	return p;
+}
+
+// The range parameters the tests use, as the controller makes them.
 IPtr<Parameter> makeLevel ()
 {
-	auto p = owned (new TXRangeParameter (STR16 ("Level"), 1, STR16 ("dB"), 1, -36.0, 12.0, 0.0));
-	p->setPrecision (2);
-	return p;
+	return makeRange<TXRangeParameter> (STR16 ("Level"), 1, STR16 ("dB"), -36.0, 12.0, 0.0, 2);
 }
 IPtr<Parameter> makeMix ()
 {
-	auto p = owned (new TXRangeParameter (STR16 ("Mix"), 2, STR16 ("%"), 1, 0.0, 100.0, 50.0));
-	p->setPrecision (0);
-	return p;
+	return makeRange<TXRangeParameter> (STR16 ("Mix"), 2, STR16 ("%"), 0.0, 100.0, 50.0, 0);
 }
 IPtr<Parameter> makePredelay ()
 {
-	auto p = owned (new TXExpRangeParameter (STR16 ("Predelay"), 3, STR16 ("ms"), 1, 1.0, 250.0, 20.0));
-	p->setPrecision (1);
-	return p;
+	return makeRange<TXExpRangeParameter> (STR16 ("Predelay"), 3, STR16 ("ms"), 1.0, 250.0, 20.0, 1);
 }
 IPtr<Parameter> makeRvbTime ()
 {
-	auto p = owned (new TXRangeParameter (STR16 ("Rvb Time"), 4, STR16 ("s"), 1, 0.2, 1.2, 0.35));
-	p->setPrecision (2);
-	return p;
+	return makeRange<TXRangeParameter> (STR16 ("Rvb Time"), 4, STR16 ("s"), 0.2, 1.2, 0.35, 2);
 }
 IPtr<Parameter> makeLPCut ()
 {
-	auto p = owned (new TXExpRangeParameter (STR16 ("LPCut"), 6, STR16 ("Hz"), 1, 500.0, 16000.0, 5000.0));
-	p->setPrecision (0);
-	return p;
+	return makeRange<TXExpRangeParameter> (STR16 ("LPCut"), 6, STR16 ("Hz"), 500.0, 16000.0, 5000.0, 0);
 }
 
 std::string textOf (Parameter& parameter, ParamValue normalized)
