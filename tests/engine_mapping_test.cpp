@@ -20,13 +20,6 @@ void settle (EngineHost& host)
 	ASSERT_FALSE (host.object->fadingIn);
 }
 
-// A parameter flush: a block of no samples that carries the queued changes.
-void flush (EngineHost& host)
-{
-	double* none[] = {nullptr, nullptr};
-	host.run (none, none, 0);
-}
-
 TEST (ParameterMapping, DefaultsGiveTheDocumentedEngineValues)
 {
 	EngineHost host;
@@ -73,7 +66,7 @@ TEST (ParameterMapping, CurvesAndTheirEndPoints)
 	{
 		EngineHost host;
 		host.change (c.id, c.value);
-		flush (host);
+		host.flush ();
 		EXPECT_NEAR (host.object->*c.field, c.expected, c.tolerance) << "id " << c.id << " value " << c.value;
 	}
 }
@@ -96,14 +89,14 @@ TEST (ParameterMapping, OnlyPredelayAndRvbTimeFlagARebuild)
 		EngineHost host;
 		settle (host);
 		host.change (c.id, c.value);
-		flush (host);
+		host.flush ();
 		EXPECT_EQ (host.object->rebuildPending, c.flagged) << "id " << c.id << " value " << c.value;
 	}
 
 	EngineHost host;
 	settle (host);
 	host.change (kParamRvbTime, 1.0);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (host.object->lastRvbTimeMs, 1200.0);
 	EXPECT_EQ (host.object->lastSizeMs, 800.0);
 }
@@ -223,7 +216,7 @@ TEST (CombNetwork, LengthsWaitForTheCrossfadeWhileGainsFollowAtOnce)
 
 	host.change (kParamRvbTime, 0.8);
 	host.change (kParamPredelay, 0.2);
-	flush (host);
+	host.flush ();
 	EXPECT_TRUE (p.rebuildPending);
 	EXPECT_NE (p.combFeedback[0], feedbackBefore);
 	EXPECT_EQ (p.combLength[0], lengthBefore);
@@ -232,7 +225,7 @@ TEST (CombNetwork, LengthsWaitForTheCrossfadeWhileGainsFollowAtOnce)
 
 	// A change that flags nothing leaves the waiting lengths alone too.
 	host.change (kParamMix, 0.3);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (p.combLength[0], lengthBefore);
 
 	settle (host);
@@ -332,7 +325,7 @@ TEST (EngineBounds, InputLowpassStaysStableAtLowRatesAndExactAtOrdinaryOnes)
 	{
 		EngineHost host (rate);
 		host.change (kParamLPCut, 1.0);
-		flush (host);
+		host.flush ();
 		const PlugProcessor& p = *host.object;
 		const double w = 16000.0 * 6.283185307179586 / rate;
 		const double exactPole = (1.0 - std::sin (w)) / std::cos (w);

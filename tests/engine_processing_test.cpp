@@ -10,12 +10,6 @@ using namespace Tarvine::Test;
 
 namespace {
 
-void flush (EngineHost& host)
-{
-	double* none[] = {nullptr, nullptr};
-	host.run (none, none, 0);
-}
-
 // Right after activation every comb tap reads zeros for the first
 // P + min D frames: the output is the dry path alone, exactly.
 TEST (BlockProcessing, WetOutputIsSilentForTheFirstFramesAfterActivation)
@@ -160,7 +154,7 @@ TEST (ParameterChanges, AnUnknownIdChangesNoValueButDerivesAgain)
 	const ParamState before = host.object->paramState;
 	host.object->mixTarget = 123.0;
 	host.change (99, 0.25);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (host.object->mixTarget, 0.5);
 	for (int i = 0; i < ParamState::kNumValues; ++i)
 		EXPECT_EQ (host.object->paramState.values[i], before.values[i]) << i;
@@ -179,7 +173,7 @@ TEST (ParameterChanges, BypassTurnsOnAboveOneHalf)
 	{
 		EngineHost host;
 		host.change (kParamBypass, c.value);
-		flush (host);
+		host.flush ();
 		EXPECT_EQ (host.object->paramState.bypass, c.bypass) << c.value;
 	}
 }
@@ -190,7 +184,7 @@ TEST (ParameterChanges, ApplyWithoutAudio)
 {
 	EngineHost host;
 	host.change (kParamLevel, 0.25);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (host.object->paramState.values[0], 0.25);
 
 	host.change (kParamLevel, 0.5);
@@ -242,7 +236,7 @@ TEST (Bypass, CopiesByTheBlocksSampleSize)
 	{
 		EngineHost host (44100.0, setupSize);
 		host.change (kParamBypass, 1.0);
-		flush (host);
+		host.flush ();
 
 		const int32 n = 64;
 		std::vector<float> in32 (n), out32 (n + 16, -7.0f);
@@ -391,7 +385,7 @@ TEST (Crossfade, ChangesDuringOneCycleLeadToOneRebuild)
 	host.change (kParamLevel, 0.6);
 	host.change (kParamDiffusion, 0.4);
 	host.change (kParamLPCut, 0.2);
-	flush (host);
+	host.flush ();
 	EXPECT_FALSE (p.rebuildPending);
 
 	int32 rebuilds = 0;

@@ -13,12 +13,6 @@ using namespace Tarvine::Test;
 
 namespace {
 
-void flush (EngineHost& host)
-{
-	double* none[] = {nullptr, nullptr};
-	host.run (none, none, 0);
-}
-
 ParamState stateOf (EngineHost& host)
 {
 	MemoryStream stream;
@@ -74,7 +68,7 @@ TEST (StatePersistence, RoundTripsAnyRecordExactly)
 		EngineHost host (44100.0, kSample64, activate);
 		ASSERT_EQ (restore (host, odd), kResultOk);
 		expectSameRecord (stateOf (host), odd, activate ? "active" : "inactive");
-		flush (host);
+		host.flush ();
 		expectSameRecord (stateOf (host), odd, activate ? "active, after a block" : "inactive, after a block");
 		EXPECT_EQ (host.object->levelTarget, 3.9810717055349727);
 		EXPECT_EQ (host.object->mixTarget, 0.0);
@@ -123,14 +117,14 @@ TEST (StatePersistence, WhileActiveTheNextBlockTakesTheRecord)
 	ASSERT_FALSE (host.object->rebuildPending);
 
 	ASSERT_EQ (restore (host, defaultRecordWith ()), kResultOk);
-	flush (host);
+	host.flush ();
 	EXPECT_FALSE (host.object->rebuildPending);
 
 	ASSERT_EQ (restore (host, defaultRecordWith ({{2, 0.25}})), kResultOk);
 	EXPECT_EQ (stateOf (host).values[2], 0.25);
 	EXPECT_EQ (host.object->paramState.values[2], 0.542562) << "the audio thread's record waits for its block";
 	EXPECT_FALSE (host.object->rebuildPending);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (host.object->paramState.values[2], 0.25);
 	EXPECT_TRUE (host.object->rebuildPending);
 }
@@ -142,16 +136,16 @@ TEST (StatePersistence, GetStateWritesTheNewestRecord)
 {
 	EngineHost host;
 	host.change (kParamLevel, 0.2);
-	flush (host);
+	host.flush ();
 	EXPECT_EQ (stateOf (host).values[0], 0.2);
 
 	host.change (kParamMix, 0.9);
-	flush (host); // published before the next restore is taken
+	host.flush (); // published before the next restore is taken
 	ASSERT_EQ (restore (host, defaultRecordWith ({{0, 0.6}})), kResultOk);
 	expectSameRecord (stateOf (host), defaultRecordWith ({{0, 0.6}}), "restored, not yet taken");
 
 	host.change (kParamLPCut, 0.3);
-	flush (host);
+	host.flush ();
 	expectSameRecord (stateOf (host), defaultRecordWith ({{0, 0.6}, {5, 0.3}}), "restored, then changed");
 
 	// Switched off before the audio thread took a restored record: it is not lost.
@@ -202,7 +196,7 @@ TEST (StatePersistence, MainAndAudioThreadsNeverTearARecord)
 	EXPECT_EQ (torn, 0);
 	EXPECT_GT (blocks.load (), 10);
 
-	flush (host);
+	host.flush ();
 	const ParamState last = stateOf (host);
 	for (int i : {0, 2, 3, 4, 5})
 		EXPECT_EQ (last.values[i], 20000 * 0.00001) << i;

@@ -102,6 +102,13 @@ public:
 		return result;
 	}
 
+	// A parameter flush: a block of no samples that carries the queued changes.
+	tresult flush ()
+	{
+		double* none[] = {nullptr, nullptr};
+		return run (none, none, 0);
+	}
+
 	// Runs a stereo signal through in blocks of `blockSize` (the last one may
 	// be shorter) and returns the output, channel by channel.
 	template <typename Sample>
