@@ -23,67 +23,57 @@ class BareHost : public U::ImplementsNonDestroyable<U::Directly<FUnknown>>
 {
 };
 
-TEST (InitializeWithoutMemory, ProcessorReportsItAndCanBeInitializedLater)
+// Fails each allocation of initialize in turn, until one initialize runs
+// through without reaching the armed failure. `partsOf` counts what
+// initialize builds: none of it after a failure, `allParts` after success.
+template <typename Object>
+void initializeWithEachAllocationFailing (int32 (*partsOf) (Object&), int32 allParts)
 {
 	BareHost host;
-	// Fail each allocation of initialize in turn, until one initialize runs
-	// through without reaching the armed failure.
 	for (std::size_t nth = 1;; ++nth)
 	{
-		auto processor = Steinberg::owned (new PlugProcessor);
+		auto object = Steinberg::owned (new Object ());
 		tresult result = kResultFalse;
 		bool failed = false;
 		{
 			FailingAllocation failure (nth);
-			EXPECT_NO_THROW (result = processor->initialize (&host)) << "allocation " << nth;
+			EXPECT_NO_THROW (result = object->initialize (&host)) << "allocation " << nth;
 			failed = failure.happened ();
 		}
 		if (!failed)
 		{
 			EXPECT_EQ (result, kResultOk);
-			EXPECT_EQ (processor->getBusCount (kAudio, kInput), 1);
-			EXPECT_EQ (processor->getBusCount (kAudio, kOutput), 1);
+			EXPECT_EQ (partsOf (*object), allParts);
 			EXPECT_GT (nth, 1u) << "initialize allocates nothing, so nothing was tested";
-			processor->terminate ();
-			break;
+			object->terminate ();
+			return;
 		}
 		EXPECT_EQ (result, kOutOfMemory) << "allocation " << nth;
-		EXPECT_EQ (processor->getBusCount (kAudio, kInput), 0) << "allocation " << nth;
-		EXPECT_EQ (processor->getBusCount (kAudio, kOutput), 0) << "allocation " << nth;
-		EXPECT_EQ (processor->initialize (&host), kResultOk) << "allocation " << nth;
-		EXPECT_EQ (processor->getBusCount (kAudio, kInput), 1) << "allocation " << nth;
-		EXPECT_EQ (processor->getBusCount (kAudio, kOutput), 1) << "allocation " << nth;
-		processor->terminate ();
+		EXPECT_EQ (partsOf (*object), 0) << "allocation " << nth;
+		EXPECT_EQ (object->initialize (&host), kResultOk) << "allocation " << nth;
+		EXPECT_EQ (partsOf (*object), allParts) << "allocation " << nth;
+		object->terminate ();
 	}
+}
+
+int32 busesOf (PlugProcessor& processor)
+{
+	return processor.getBusCount (kAudio, kInput) + processor.getBusCount (kAudio, kOutput);
+}
+
+int32 parametersOf (PlugController& controller)
+{
+	return controller.getParameterCount ();
+}
+
+TEST (InitializeWithoutMemory, ProcessorReportsItAndCanBeInitializedLater)
+{
+	initializeWithEachAllocationFailing<PlugProcessor> (busesOf, 2);
 }
 
 TEST (InitializeWithoutMemory, ControllerReportsItAndCanBeInitializedLater)
 {
-	BareHost host;
-	for (std::size_t nth = 1;; ++nth)
-	{
-		auto controller = Steinberg::owned (new PlugController ());
-		tresult result = kResultFalse;
-		bool failed = false;
-		{
-			FailingAllocation failure (nth);
-			EXPECT_NO_THROW (result = controller->initialize (&host)) << "allocation " << nth;
-			failed = failure.happened ();
-		}
-		if (!failed)
-		{
-			EXPECT_EQ (result, kResultOk);
-			EXPECT_EQ (controller->getParameterCount (), static_cast<int32> (kNumParams));
-			EXPECT_GT (nth, 1u) << "initialize allocates nothing, so nothing was tested";
-			controller->terminate ();
-			break;
-		}
-		EXPECT_EQ (result, kOutOfMemory) << "allocation " << nth;
-		EXPECT_EQ (controller->getParameterCount (), 0) << "allocation " << nth;
-		EXPECT_EQ (controller->initialize (&host), kResultOk) << "allocation " << nth;
-		EXPECT_EQ (controller->getParameterCount (), static_cast<int32> (kNumParams)) << "allocation " << nth;
-		controller->terminate ();
-	}
+	initializeWithEachAllocationFailing<PlugController> (parametersOf, kNumParams);
 }
 
 } // namespace
