@@ -43,6 +43,15 @@ UIAttributes nodeAttributes (const std::vector<Attribute>& attributes)
 	return node;
 }
 
+// The attributes as they stand in the description, for failure messages.
+std::string nodeText (const std::vector<Attribute>& attributes)
+{
+	std::string text;
+	for (const auto& [name, value] : attributes)
+		text += name + "=\"" + value + "\" ";
+	return text;
+}
+
 // A slider as the editor gets it from a "CSlider" node of its description.
 SharedPointer<CSlider> sliderFromNode (const std::vector<Attribute>& attributes)
 {
@@ -222,10 +231,7 @@ TEST_F (SliderAttributes, OrientationAndReversalSetTheStyleBits)
 	{
 		auto slider = sliderFromNode (c.node);
 		ASSERT_TRUE (slider);
-		std::string node;
-		for (const auto& [name, value] : c.node)
-			node += name + "=\"" + value + "\" ";
-		EXPECT_EQ (slider->getStyle (), c.expectedStyle) << node;
+		EXPECT_EQ (slider->getStyle (), c.expectedStyle) << nodeText (c.node);
 	}
 }
 
@@ -282,11 +288,8 @@ TEST_F (SliderAttributes, HandleOffsetAndZoomFactorAreReadWhenTheyParse)
 	{
 		auto slider = sliderFromNode (c.node);
 		ASSERT_TRUE (slider);
-		std::string node;
-		for (const auto& [name, value] : c.node)
-			node += name + "=\"" + value + "\" ";
-		EXPECT_EQ (slider->getOffsetHandle (), c.expectedOffset) << node;
-		EXPECT_EQ (slider->getZoomFactor (), c.expectedZoom) << node;
+		EXPECT_EQ (slider->getOffsetHandle (), c.expectedOffset) << nodeText (c.node);
+		EXPECT_EQ (slider->getZoomFactor (), c.expectedZoom) << nodeText (c.node);
 	}
 }
 
