@@ -14,12 +14,6 @@ constexpr double kInputAllpassMs[4] = {4.771, 3.595, 12.735, 9.307};
 // Left chain first and second stage, then the right chain's.
 constexpr double kOutputAllpassMs[4] = {5.0, 1.7, 4.7, 1.9};
 
-// The pole of a first-order bilinear section with its corner at w radians per sample.
-double firstOrderPole (double w)
-{
-	return (1.0 - std::sin (w)) / std::cos (w);
-}
-
 // The angular corner of a first-order section, held below half the sample
 // rate so that the section stays stable at low rates. `w` is the angle as
 // written for the ordinary case; only a corner beyond the bound replaces it.

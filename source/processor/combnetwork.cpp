@@ -46,7 +46,7 @@ void PlugProcessor::updateCombNetwork (bool activating)
 	// 2.0 at the shortest reverb time falling to 0.6 at the longest.
 	const double cornerHz = boundedCorner (lpCutHz, sampleRate);
 	const double w = cornerHz * 6.283185307179586 / sampleRate;
-	inputLpPole = (1.0 - std::sin (w)) / std::cos (w);
+	inputLpPole = firstOrderPole (w);
 	inputLpGain = (nRvbTime * (-1.4) + 2.0) * (0.5 - inputLpPole * 0.5);
 
 	// Lengths move only where nothing can be heard of the move.
