@@ -52,8 +52,7 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	}
 	catch (...)
 	{
-		removeAudioBusses ();
-		AudioEffect::terminate ();
+		AudioEffect::terminate (); // removes the buses as well
 		return kOutOfMemory;
 	}
 
