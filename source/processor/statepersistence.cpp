@@ -35,9 +35,11 @@ tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 		paramState = hostState;
 		engineGeneration = hostGeneration;
 	}
-	// The engine follows the record at once; a record that failed to read
-	// leaves the values as they were, and deriving them again changes nothing
-	// (while active that derivation is the audio thread's own business).
+	// The engine follows the record at once. A record that failed to read
+	// leaves the values as they were; deriving them again is harmless, and
+	// on a fresh processor it is their first derivation (which the tail
+	// length then reports). While active, deriving is the audio thread's
+	// own business.
 	if (!active)
 		updateParameters (false);
 	return result;
