@@ -91,7 +91,7 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 bool PlugProcessor::processParameterChanges (IParameterChanges* changes)
 {
 	const int32 count = changes->getParameterCount ();
-	bool anyQueue = false;
+	bool derived = false;
 	for (int32 index = 0; index < count; ++index)
 	{
 		IParamValueQueue* queue = changes->getParameterData (index);
@@ -111,15 +111,10 @@ bool PlugProcessor::processParameterChanges (IParameterChanges* changes)
 			else
 				paramState.values[id - 1] = value;
 		}
-		anyQueue = true;
-	}
-
-	// Every value acts from the block's first sample, so the engine needs
-	// the record only as it stands after the last queue: one derivation per
-	// block, not one (with its exponentials and comb network) per parameter.
-	if (anyQueue)
 		updateParameters (false);
-	return anyQueue;
+		derived = true;
+	}
+	return derived;
 }
 
 bool PlugProcessor::engineCanRun (const ProcessData& data) const
