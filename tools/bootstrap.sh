@@ -30,7 +30,7 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   libcairo2-dev libpango1.0-dev libfontconfig1-dev libfreetype-dev
   libglib2.0-dev libgtkmm-3.0-dev
-  xvfb x11-utils xdotool imagemagick libxtst-dev fonts-dejavu-core python3
+  xvfb libxtst-dev fonts-dejavu-core python3
 )
 missing=()
 for p in "${packages[@]}"; do
