@@ -5,12 +5,17 @@
 //
 // Usage: editor_window_host BUNDLE --screenshot PNG [--cycles N] [--scale S]
 //                           [--click X,Y --watch X,Y,W,H] [--edit X,Y,ID]...
+//                           [--drag X,Y,DY,ID]...
 //   --scale  the content scale factor the host asks for (2 on a HiDPI screen)
 //   --click  a point in unscaled editor coordinates to click once it shows
 //   --watch  the rectangle that must change because of that click
 //   --edit   a point to click after the screenshot, and the parameter id
-//            whose edit the host must then receive
+//            the click must edit in one step
+//   --drag   a point to press on, how far down to move while pressed, and
+//            the parameter id: the press and the move must each edit it in
+//            one step
 
+#include "editorwindow/editrecorder.h"
 #include "editorwindow/hostrunloop.h"
 #include "editorwindow/windowcapture.h"
 
@@ -89,42 +94,13 @@ private:
 	HostRunLoop& runLoop;
 };
 
-// The host's end of parameter edits: it keeps which parameters the editor
-// changed, the way a host records automation.
-class EditRecorder : public Vst::IComponentHandler
-{
-public:
-	tresult PLUGIN_API beginEdit (Vst::ParamID) override { return kResultOk; }
-	tresult PLUGIN_API performEdit (Vst::ParamID id, Vst::ParamValue) override
-	{
-		edited.push_back (id);
-		return kResultOk;
-	}
-	tresult PLUGIN_API endEdit (Vst::ParamID) override { return kResultOk; }
-	tresult PLUGIN_API restartComponent (int32) override { return kResultOk; }
-
-	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) override
-	{
-		if (FUnknownPrivate::iidEqual (iid, Vst::IComponentHandler::iid) ||
-		    FUnknownPrivate::iidEqual (iid, FUnknown::iid))
-		{
-			*obj = static_cast<Vst::IComponentHandler*> (this);
-			return kResultOk;
-		}
-		*obj = nullptr;
-		return kNoInterface;
-	}
-	uint32 PLUGIN_API addRef () override { return 1; }
-	uint32 PLUGIN_API release () override { return 1; }
-
-	bool wasEdited (Vst::ParamID id) const { return std::find (edited.begin (), edited.end (), id) != edited.end (); }
-	std::vector<Vst::ParamID> edited;
-};
-
-struct ExpectedEdit
+// A click, or a drag: pressed at x,y, moved down by dy, released.
+struct Gesture
 {
 	int x, y;
+	int dy;
 	Vst::ParamID id;
+	bool drag;
 };
 
 struct Options
@@ -136,7 +112,7 @@ struct Options
 	bool click {false};
 	int clickX {0}, clickY {0};
 	int watchX {0}, watchY {0}, watchW {0}, watchH {0};
-	std::vector<ExpectedEdit> edits;
+	std::vector<Gesture> gestures;
 };
 
 bool parseOptions (int argc, char* argv[], Options& options)
@@ -157,9 +133,14 @@ bool parseOptions (int argc, char* argv[], Options& options)
 		         std::sscanf (argv[++i], "%d,%d,%d,%d", &options.watchX, &options.watchY, &options.watchW,
 		                      &options.watchH) == 4)
 			continue;
-		else if (ExpectedEdit e {}; arg == "--edit" && next &&
-		         std::sscanf (argv[++i], "%d,%d,%u", &e.x, &e.y, &e.id) == 3)
-			options.edits.push_back (e);
+		else if (Gesture g {}; arg == "--edit" && next && std::sscanf (argv[++i], "%d,%d,%u", &g.x, &g.y, &g.id) == 3)
+			options.gestures.push_back (g);
+		else if (Gesture g {}; arg == "--drag" && next &&
+		         std::sscanf (argv[++i], "%d,%d,%d,%u", &g.x, &g.y, &g.dy, &g.id) == 4)
+		{
+			g.drag = true;
+			options.gestures.push_back (g);
+		}
 		else if (options.bundle.empty () && arg.rfind ("--", 0) != 0)
 			options.bundle = arg;
 		else
@@ -223,15 +204,26 @@ bool hasMappedChild (Display* display, Window parent)
 	return mapped;
 }
 
-void clickAt (Display* display, Window window, int x, int y)
+void movePointer (Display* display, Window window, int x, int y)
 {
 	int rootX = 0, rootY = 0;
 	Window child = 0;
 	XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &rootX, &rootY, &child);
 	XTestFakeMotionEvent (display, DefaultScreen (display), rootX, rootY, CurrentTime);
-	XTestFakeButtonEvent (display, 1, True, CurrentTime);
-	XTestFakeButtonEvent (display, 1, False, CurrentTime);
 	XSync (display, False);
+}
+
+void pressButton (Display* display, bool down)
+{
+	XTestFakeButtonEvent (display, 1, down ? True : False, CurrentTime);
+	XSync (display, False);
+}
+
+void clickAt (Display* display, Window window, int x, int y)
+{
+	movePointer (display, window, x, y);
+	pressButton (display, true);
+	pressButton (display, false);
 }
 
 void drainOwnEvents (Display* display)
@@ -354,15 +346,36 @@ int run (const Options& options)
 			check (shown.writePng (options.screenshot), "the screenshot is written");
 			check (colours >= 64, "the window is not blank (at least 64 distinct colours)");
 
-			for (const auto& edit : options.edits)
+			for (const auto& gesture : options.gestures)
 			{
-				edits.edited.clear ();
-				clickAt (display, window, scaled (edit.x), scaled (edit.y));
-				runLoop.run (300ms, displayFd);
-				drainOwnEvents (display);
-				check (edits.wasEdited (edit.id), "a click at " + std::to_string (edit.x) + "," +
-				                                      std::to_string (edit.y) + " edits parameter " +
-				                                      std::to_string (edit.id));
+				const std::string what = std::string (gesture.drag ? "a drag from " : "a click at ") +
+				                         std::to_string (gesture.x) + "," + std::to_string (gesture.y) +
+				                         " on parameter " + std::to_string (gesture.id);
+				const auto serveEvents = [&] {
+					runLoop.run (300ms, displayFd);
+					drainOwnEvents (display);
+				};
+				const Vst::ParamValue before = controller->getParamNormalized (gesture.id);
+				edits.calls.clear ();
+				movePointer (display, window, scaled (gesture.x), scaled (gesture.y));
+				pressButton (display, true);
+				serveEvents ();
+				// Each step of a drag is one value, so one performEdit.
+				if (gesture.drag)
+				{
+					check (performCount (edits.calls) == 1, what + ": the press gives one performEdit");
+					movePointer (display, window, scaled (gesture.x), scaled (gesture.y + gesture.dy));
+					serveEvents ();
+					check (performCount (edits.calls) == 2, what + ": the move gives one more performEdit");
+				}
+				pressButton (display, false);
+				serveEvents ();
+				std::printf ("%s: %s\n", what.c_str (), describe (edits.calls).c_str ());
+				const std::string fault = gestureFault (edits.calls, gesture.id, gesture.drag ? 2 : 1);
+				check (fault.empty (), what + ": " + fault);
+				const Vst::ParamValue now = controller->getParamNormalized (gesture.id);
+				check (now != before && lastPerformed (edits.calls) == now,
+				       what + ": the controller holds the value last sent to the host");
 			}
 		}
 
@@ -401,7 +414,7 @@ int main (int argc, char* argv[])
 	{
 		std::fprintf (stderr,
 		              "usage: %s BUNDLE --screenshot PNG [--cycles N] [--scale S] [--click X,Y --watch X,Y,W,H] "
-		              "[--edit X,Y,ID]...\n",
+		              "[--edit X,Y,ID]... [--drag X,Y,DY,ID]...\n",
 		              argv[0]);
 		return 2;
 	}

@@ -12,10 +12,12 @@ mkdir -p "$artifacts"
 
 # In editor coordinates (resource/plug.uidesc): the about box's on/off
 # button and its label; then clicks that must edit a parameter, as x,y,id:
-# low on the Level fader, high on the LPCut fader, and the Bypass button.
+# low on the Level fader, high on the LPCut fader, and the Bypass button;
+# and a drag as x,y,dy,id: pressed high on the Mix fader, away from its
+# handle, and moved 20 down.
 about_button=27,312
 about_label=46,302,400,20
-edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0)
+edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0 --drag 162,130,20,2)
 
 # Xvfb picks a free display number itself and writes it out once it
 # accepts clients, so parallel runs never share or race for a display.
