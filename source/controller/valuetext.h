@@ -7,8 +7,9 @@ namespace Vst {
 
 // Writes `plain` in fixed-point notation with `precision` digits after the
 // decimal point (none at precision 0) into `text`, through the SDK's
-// UString::printFloat. A number whose text would not fit the 128 units of
-// `text` leaves the empty text, like any other printing failure.
+// UString::printFloat. A number whose text would not fit what that printer
+// terminates safely on every platform leaves the empty text, like any other
+// printing failure.
 void printPlainValue (ParamValue plain, int32 precision, String128 text);
 
 // The SDK's reading of a value text for `parameter` (clamped into its range,
