@@ -1,5 +1,6 @@
 #include "controller/paramtable.h"
 
+#include "controller/bypassparameter.h"
 #include "controller/txexprangeparameter.h"
 #include "controller/txrangeparameter.h"
 #include "processor/paramids.h"
@@ -50,7 +51,7 @@ IPtr<Parameter> makeBypassParameter ()
 	info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
 	info.id = kParamBypass;
 	info.unitId = kRootUnitId;
-	return owned (new Parameter (info));
+	return owned (new BypassParameter (info));
 }
 
 IPtr<Parameter> makeRangeParameter (const RangeRow& row)

@@ -22,6 +22,20 @@ namespace {
 constexpr int kSmallestPrinterUnits = 64;
 constexpr int kLongestPrintableText = kSmallestPrinterUnits - 1;
 
+// The SDK's text converter on Linux throws for text that is not valid
+// UTF-16 (a lone surrogate), and nothing may be thrown at the host.
+bool scanFloatWithoutThrowing (const TChar* text, ParamValue& number)
+{
+	try
+	{
+		return UString (const_cast<TChar*> (text), tstrlen (text)).scanFloat (number);
+	}
+	catch (...)
+	{
+		return false;
+	}
+}
+
 } // namespace
 
 void printPlainValue (ParamValue plain, int32 precision, String128 text)
@@ -41,10 +55,30 @@ void printPlainValue (ParamValue plain, int32 precision, String128 text)
 		text[0] = 0;
 }
 
+bool scanNumber (const TChar* text, ParamValue& number)
+{
+	ParamValue value = 0.0;
+	if (!text || !scanFloatWithoutThrowing (text, value) || std::isnan (value))
+		return false;
+	number = value;
+	return true;
+}
+
 bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized)
 {
 	ParamValue value = 0.0;
-	if (!text || !parameter.RangeParameter::fromString (text, value) || std::isnan (value))
+	if (!text)
+		return false;
+	try
+	{
+		if (!parameter.RangeParameter::fromString (text, value))
+			return false;
+	}
+	catch (...)
+	{
+		return false; // see scanFloatWithoutThrowing
+	}
+	if (std::isnan (value))
 		return false;
 	valueNormalized = value;
 	return true;
