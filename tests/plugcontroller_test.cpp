@@ -335,6 +335,83 @@ TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
 	}
 }
 
+// A range's plain ends and how it maps between them.
+struct PlainRange
+{
+	ParamID id;
+	ParamValue min, max;
+	bool exponential;
+
+	// The mappings inside the range, as the parameter classes compute them.
+	ParamValue normalized (ParamValue plain) const
+	{
+		return exponential ? std::log (plain / min) / std::log (max / min) : (plain - min) / (max - min);
+	}
+	ParamValue plain (ParamValue normalized) const
+	{
+		return exponential ? std::exp (std::log (max / min) * normalized) * min : normalized * (max - min) + min;
+	}
+};
+
+const PlainRange kPlainRanges[] = {
+    {kParamBypass, 0.0, 1.0, false},         {kParamLevel, -36.0, 12.0, false},
+    {kParamMix, 0.0, 100.0, false},          {kParamPredelay, 1.0, 250.0, true},
+    {kParamRvbTime, 0.2, 1.2, false},        {kParamDiffusion, 0.0, 100.0, false},
+    {kParamLPCut, 500.0, 16000.0, true},
+};
+
+TEST_F (ControllerFixture, PlainValuesOutsideTheRangeGiveItsEnds)
+{
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	for (const auto& range : kPlainRanges)
+	{
+		SCOPED_TRACE (range.id);
+		// zero and below are where the exponential mapping has no value
+		std::vector<ParamValue> below = {range.min - 1.0, range.min - 1e6, -inf, nan, -nan};
+		for (ParamValue v : {0.0, -1.0})
+			if (v < range.min)
+				below.push_back (v);
+		for (ParamValue plain : below)
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), 0.0) << plain;
+		for (ParamValue plain : {range.max + 1.0, range.max * 1e6 + 1.0, inf})
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), 1.0) << plain;
+	}
+}
+
+TEST_F (ControllerFixture, ValuesInsideTheRangeMapAsTheParameterDoes)
+{
+	for (const auto& range : kPlainRanges)
+	{
+		for (double fraction : {0.0, 0.01, 0.25, 0.5, 0.9, 0.999, 1.0})
+		{
+			const ParamValue plain = range.min + fraction * (range.max - range.min);
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), range.normalized (plain))
+			    << range.id << " plain " << plain;
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, fraction), range.plain (fraction))
+			    << range.id << " normalized " << fraction;
+		}
+	}
+}
+
+TEST_F (ControllerFixture, NormalizedValuesOutsideZeroToOneGiveTheRangesEnds)
+{
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	for (const auto& range : kPlainRanges)
+	{
+		SCOPED_TRACE (range.id);
+		const ParamValue atMin = controller->normalizedParamToPlain (range.id, 0.0);
+		const ParamValue atMax = controller->normalizedParamToPlain (range.id, 1.0);
+		EXPECT_EQ (atMin, range.min);
+		EXPECT_NEAR (atMax, range.max, range.max * 1e-14);
+		for (ParamValue below : {-0.5, -1.0, -inf, nan, -nan})
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, below), atMin) << below;
+		for (ParamValue above : {1.5, 1e300, inf})
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, above), atMax) << above;
+	}
+}
+
 TEST_F (ControllerFixture, OffersOnlyTheEditControllerInterfaces)
 {
 	EXPECT_TRUE (U::cast<IEditController2> (controller));

@@ -1,5 +1,6 @@
 #include "controller/plugcontroller.h"
 
+#include "controller/clampedmapping.h"
 #include "controller/paramtable.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
@@ -59,6 +60,20 @@ tresult PLUGIN_API PlugController::setParamNormalized (ParamID tag, ParamValue v
 	if (std::isnan (value))
 		value = 0.0;
 	return EditController::setParamNormalized (tag, value);
+}
+
+ParamValue PLUGIN_API PlugController::normalizedParamToPlain (ParamID tag, ParamValue valueNormalized)
+{
+	if (const Parameter* parameter = getParameterObject (tag))
+		return plainInRange (*parameter, valueNormalized);
+	return valueNormalized;
+}
+
+ParamValue PLUGIN_API PlugController::plainParamToNormalized (ParamID tag, ParamValue plainValue)
+{
+	if (const Parameter* parameter = getParameterObject (tag))
+		return normalizedInRange (*parameter, plainValue);
+	return plainValue;
 }
 
 IPlugView* PLUGIN_API PlugController::createView (FIDString name)
