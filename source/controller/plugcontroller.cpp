@@ -124,10 +124,12 @@ bool PlugController::hostWrapsAsAudioUnit () const
 	IVst3ToAUWrapper* wrapper = nullptr;
 	const tresult result =
 	    context->queryInterface (IVst3ToAUWrapper::iid, reinterpret_cast<void**> (&wrapper));
-	const bool present = result == kResultOk && wrapper != nullptr;
-	if (wrapper)
-		wrapper->release ();
-	return present;
+	// Only a successful answer hands us a reference; whatever a failed one
+	// left in the pointer is not ours to release.
+	if (result != kResultOk || wrapper == nullptr)
+		return false;
+	wrapper->release ();
+	return true;
 }
 
 void PlugController::addAboutController (AboutController* about)
