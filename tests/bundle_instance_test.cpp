@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -57,6 +58,41 @@ TEST_F (InstanceFixture, ControllerShowsTheProcessorsSavedDefaults)
 		EXPECT_EQ (value, e.normalized) << e.id;
 		EXPECT_EQ (instance->valueText (e.id, value), e.text) << e.id;
 	}
+}
+
+TEST_F (InstanceFixture, HostTextsAndPlainValuesComeBackInsideTheRanges)
+{
+	IEditController& controller = instance->controller ();
+
+	// Bypass reads back the texts it shows.
+	for (ParamValue shown : {0.0, 1.0})
+	{
+		String128 text {};
+		ASSERT_EQ (controller.getParamStringByValue (kParamBypass, shown, text), kResultTrue);
+		ParamValue read = -1.0;
+		EXPECT_EQ (controller.getParamValueByString (kParamBypass, text, read), kResultTrue);
+		EXPECT_EQ (read, shown);
+	}
+
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	const double inf = std::numeric_limits<double>::infinity ();
+	for (ParamID id = 0; id < kNumParams; ++id)
+	{
+		SCOPED_TRACE (id);
+		ParamValue read = -1.0;
+		EXPECT_EQ (controller.getParamValueByString (id, nullptr, read), kResultFalse);
+		EXPECT_EQ (read, -1.0);
+		for (ParamValue plain : {-1e9, -inf, nan})
+			EXPECT_EQ (controller.plainParamToNormalized (id, plain), 0.0) << plain;
+		for (ParamValue plain : {1e9, inf})
+			EXPECT_EQ (controller.plainParamToNormalized (id, plain), 1.0) << plain;
+		EXPECT_EQ (controller.normalizedParamToPlain (id, nan), controller.normalizedParamToPlain (id, 0.0));
+		EXPECT_EQ (controller.normalizedParamToPlain (id, 2.0), controller.normalizedParamToPlain (id, 1.0));
+	}
+	// zero and below, where the exponential ranges have no logarithm
+	for (ParamID id : {kParamPredelay, kParamLPCut})
+		for (ParamValue plain : {0.0, -1.0})
+			EXPECT_EQ (controller.plainParamToNormalized (id, plain), 0.0) << id << " " << plain;
 }
 
 // Stereo blocks through the loaded processor.

@@ -27,6 +27,49 @@ class BareHost : public U::ImplementsNonDestroyable<U::Directly<FUnknown>>
 {
 };
 
+// An Audio Unit wrapper interface that counts the references held on it.
+class CountedWrapper : public IVst3ToAUWrapper
+{
+public:
+	tresult PLUGIN_API queryInterface (const TUID, void** obj) override
+	{
+		*obj = nullptr;
+		return kNoInterface;
+	}
+	uint32 PLUGIN_API addRef () override { return static_cast<uint32> (++references); }
+	uint32 PLUGIN_API release () override { return static_cast<uint32> (--references); }
+
+	int references {0};
+};
+
+// A host context that answers the query for the wrapper interface with a
+// given result and writes a given pointer, whatever the result says, as a
+// careless host might. A pointer given with kResultOk carries a reference.
+class ScriptedWrapperHost : public FUnknown
+{
+public:
+	ScriptedWrapperHost (tresult answer, IVst3ToAUWrapper* written) : answer (answer), written (written) {}
+
+	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) override
+	{
+		if (!FUnknownPrivate::iidEqual (iid, IVst3ToAUWrapper::iid))
+		{
+			*obj = nullptr;
+			return kNoInterface;
+		}
+		*obj = written;
+		if (answer == kResultOk && written)
+			written->addRef ();
+		return answer;
+	}
+	uint32 PLUGIN_API addRef () override { return 1; }
+	uint32 PLUGIN_API release () override { return 1; }
+
+private:
+	const tresult answer;
+	IVst3ToAUWrapper* const written;
+};
+
 class EditorCreationTest : public testing::Test
 {
 protected:
@@ -124,6 +167,37 @@ TEST_F (EditorCreationTest, HostWithoutTheWrapperShowsVST3)
 {
 	ASSERT_EQ (controller->initialize (bareHost.unknownCast ()), kResultOk);
 	EXPECT_EQ (formatShownBy (makeAbout ()), "VST3");
+}
+
+TEST_F (EditorCreationTest, OnlyAnObtainedWrapperCountsAndIsReleased)
+{
+	CountedWrapper wrapper;
+	struct Case
+	{
+		const char* name;
+		tresult answer;
+		IVst3ToAUWrapper* written;
+		const char* format;
+	};
+	const Case cases[] = {
+	    {"obtained", kResultOk, &wrapper, "AU"},
+	    {"ok but null", kResultOk, nullptr, "VST3"},
+	    {"refused but written", kNoInterface, &wrapper, "VST3"},
+	    {"false but written", kResultFalse, &wrapper, "VST3"},
+	    {"refused", kNoInterface, nullptr, "VST3"},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE (c.name);
+		ScriptedWrapperHost host (c.answer, c.written);
+		auto scripted = Steinberg::owned (new PlugController ());
+		ASSERT_EQ (scripted->initialize (&host), kResultOk);
+		auto about = dynamic_cast<About*> (scripted->createSubController ("AboutController", nullptr, nullptr));
+		ASSERT_NE (about, nullptr);
+		EXPECT_EQ (wrapper.references, 0) << "references taken and released do not balance";
+		EXPECT_EQ (formatShownBy (about), c.format);
+		scripted->terminate ();
+	}
 }
 
 TEST_F (EditorCreationTest, NoHostContextShowsVST3)

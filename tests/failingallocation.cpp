@@ -1,5 +1,6 @@
 #include "failingallocation.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -8,6 +9,9 @@ namespace {
 // Plain counters: the tests that arm a failure run on one thread.
 std::size_t allocationsUntilFailure = 0;
 bool failed = false;
+
+// Counted on whatever thread allocates, armed or not.
+std::atomic<std::size_t> liveBlocks {0};
 
 } // namespace
 
@@ -21,6 +25,8 @@ FailingAllocation::~FailingAllocation () { allocationsUntilFailure = 0; }
 
 bool FailingAllocation::happened () const { return failed; }
 
+std::size_t FailingAllocation::blocksInUse () { return liveBlocks.load (); }
+
 void* operator new (std::size_t size)
 {
 	if (allocationsUntilFailure > 0 && --allocationsUntilFailure == 0)
@@ -29,9 +35,19 @@ void* operator new (std::size_t size)
 		throw std::bad_alloc ();
 	}
 	if (void* p = std::malloc (size ? size : 1))
+	{
+		++liveBlocks;
 		return p;
+	}
 	throw std::bad_alloc ();
 }
 
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+void operator delete (void* p) noexcept
+{
+	if (p == nullptr)
+		return;
+	--liveBlocks;
+	std::free (p);
+}
+
+void operator delete (void* p, std::size_t) noexcept { operator delete (p); }

@@ -16,4 +16,8 @@ public:
 
 	// Whether the armed failure has been thrown.
 	bool happened () const;
+
+	// How many blocks the replaced operator new has handed out, armed or
+	// not, that have not been deleted yet.
+	static std::size_t blocksInUse ();
 };

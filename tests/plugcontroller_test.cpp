@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -245,6 +247,169 @@ TEST_F (ControllerFixture, TextInputGoesThroughTheParameterClasses)
 	EXPECT_NEAR (value, std::log (2.0) / std::log (32.0), 1e-15);
 	VST3::StringConvert::convert ("nan", input);
 	EXPECT_EQ (controller->getParamValueByString (kParamLevel, input, value), kResultFalse);
+}
+
+// What getParamValueByString gives for a text: refused, or the value.
+struct TextReading
+{
+	const char16_t* text;
+	bool accepted;
+	ParamValue normalized; // when accepted
+};
+
+TEST_F (ControllerFixture, BypassReadsItsOwnTextsAndNumbersInsideItsRange)
+{
+	const TextReading cases[] = {
+	    // the texts it shows, as a host writes them back
+	    {u"On", true, 1.0},
+	    {u"Off", true, 0.0},
+	    {u"on", true, 1.0},
+	    {u"OFF", true, 0.0},
+	    // numbers, clamped into [0, 1]
+	    {u"1", true, 1.0},
+	    {u"0", true, 0.0},
+	    {u"0.25", true, 0.25},
+	    {u"5", true, 1.0},
+	    {u"-3", true, 0.0},
+	    {u"inf", true, 1.0},
+	    {u"-inf", true, 0.0},
+	    // neither a text it shows nor a number
+	    {u"nan", false, 0.0},
+	    {u"-nan", false, 0.0},
+	    {u"Of", false, 0.0},
+	    {u"Onn", false, 0.0},
+	    {u"", false, 0.0},
+	    {u"yes", false, 0.0},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE (VST3::StringConvert::convert (std::u16string (c.text)));
+		std::u16string text (c.text);
+		ParamValue value = -123.0;
+		const tresult result =
+		    controller->getParamValueByString (kParamBypass, reinterpret_cast<TChar*> (text.data ()), value);
+		if (c.accepted)
+		{
+			EXPECT_EQ (result, kResultTrue);
+			EXPECT_EQ (value, c.normalized);
+		}
+		else
+		{
+			EXPECT_EQ (result, kResultFalse);
+			EXPECT_EQ (value, -123.0);
+		}
+	}
+}
+
+TEST_F (ControllerFixture, MissingOrBrokenTextIsRefusedForEveryParameter)
+{
+	// a lone surrogate is no UTF-16 the SDK's reader can convert
+	char16_t loneSurrogate[] = {u'1', char16_t (0xD800), u'2', 0};
+	for (ParamID id = 0; id <= kNumParams; ++id)
+	{
+		SCOPED_TRACE (id);
+		ParamValue value = -123.0;
+		EXPECT_EQ (controller->getParamValueByString (id, nullptr, value), kResultFalse);
+		EXPECT_NO_THROW (EXPECT_EQ (controller->getParamValueByString (
+		                                id, reinterpret_cast<TChar*> (loneSurrogate), value),
+		                            kResultFalse));
+		EXPECT_EQ (value, -123.0);
+	}
+}
+
+TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
+{
+	for (ParamID id = 0; id < kNumParams; ++id)
+	{
+		for (ParamValue shown : {0.0, 0.1, 0.3, 0.5, 0.75, 0.9, 1.0})
+		{
+			SCOPED_TRACE (::testing::Message () << "id " << id << " value " << shown);
+			String128 string {};
+			ASSERT_EQ (controller->getParamStringByValue (id, shown, string), kResultTrue);
+			ParamValue read = -1.0;
+			ASSERT_EQ (controller->getParamValueByString (id, string, read), kResultTrue);
+			EXPECT_GE (read, 0.0);
+			EXPECT_LE (read, 1.0);
+			EXPECT_EQ (text (id, read), text (id, shown));
+		}
+	}
+}
+
+// A range's plain ends and how it maps between them.
+struct PlainRange
+{
+	ParamID id;
+	ParamValue min, max;
+	bool exponential;
+
+	// The mappings inside the range, as the parameter classes compute them.
+	ParamValue normalized (ParamValue plain) const
+	{
+		return exponential ? std::log (plain / min) / std::log (max / min) : (plain - min) / (max - min);
+	}
+	ParamValue plain (ParamValue normalized) const
+	{
+		return exponential ? std::exp (std::log (max / min) * normalized) * min : normalized * (max - min) + min;
+	}
+};
+
+const PlainRange kPlainRanges[] = {
+    {kParamBypass, 0.0, 1.0, false},         {kParamLevel, -36.0, 12.0, false},
+    {kParamMix, 0.0, 100.0, false},          {kParamPredelay, 1.0, 250.0, true},
+    {kParamRvbTime, 0.2, 1.2, false},        {kParamDiffusion, 0.0, 100.0, false},
+    {kParamLPCut, 500.0, 16000.0, true},
+};
+
+TEST_F (ControllerFixture, PlainValuesOutsideTheRangeGiveItsEnds)
+{
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	for (const auto& range : kPlainRanges)
+	{
+		SCOPED_TRACE (range.id);
+		// zero and below are where the exponential mapping has no value
+		std::vector<ParamValue> below = {range.min - 1.0, range.min - 1e6, -inf, nan, -nan};
+		for (ParamValue v : {0.0, -1.0})
+			if (v < range.min)
+				below.push_back (v);
+		for (ParamValue plain : below)
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), 0.0) << plain;
+		for (ParamValue plain : {range.max + 1.0, range.max * 1e6 + 1.0, inf})
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), 1.0) << plain;
+	}
+}
+
+TEST_F (ControllerFixture, ValuesInsideTheRangeMapAsTheParameterDoes)
+{
+	for (const auto& range : kPlainRanges)
+	{
+		for (double fraction : {0.0, 0.01, 0.25, 0.5, 0.9, 0.999, 1.0})
+		{
+			const ParamValue plain = range.min + fraction * (range.max - range.min);
+			EXPECT_EQ (controller->plainParamToNormalized (range.id, plain), range.normalized (plain))
+			    << range.id << " plain " << plain;
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, fraction), range.plain (fraction))
+			    << range.id << " normalized " << fraction;
+		}
+	}
+}
+
+TEST_F (ControllerFixture, NormalizedValuesOutsideZeroToOneGiveTheRangesEnds)
+{
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	for (const auto& range : kPlainRanges)
+	{
+		SCOPED_TRACE (range.id);
+		const ParamValue atMin = controller->normalizedParamToPlain (range.id, 0.0);
+		const ParamValue atMax = controller->normalizedParamToPlain (range.id, 1.0);
+		EXPECT_EQ (atMin, range.min);
+		EXPECT_NEAR (atMax, range.max, range.max * 1e-14);
+		for (ParamValue below : {-0.5, -1.0, -inf, nan, -nan})
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, below), atMin) << below;
+		for (ParamValue above : {1.5, 1e300, inf})
+			EXPECT_EQ (controller->normalizedParamToPlain (range.id, above), atMax) << above;
+	}
 }
 
 TEST_F (ControllerFixture, OffersOnlyTheEditControllerInterfaces)

@@ -1,9 +1,11 @@
 #include "controller/paramtable.h"
 
+#include "controller/bypassparameter.h"
 #include "controller/txexprangeparameter.h"
 #include "controller/txrangeparameter.h"
 #include "processor/paramids.h"
 
+#include "pluginterfaces/base/ustring.h"
 #include "public.sdk/source/vst/vstparameters.h"
 
 namespace Steinberg {
@@ -40,30 +42,47 @@ const RangeRow kRangeRows[] = {
 	{kParamLPCut, STR16 ("LPCut"), STR16 ("Hz"), Mapping::exponential, 500.0, 16000.0, 5000.0, 0},
 };
 
-Parameter* makeRangeParameter (const RangeRow& row)
+IPtr<Parameter> makeBypassParameter ()
+{
+	ParameterInfo info {};
+	UString (info.title, str16BufferSize (String128)).assign (STR16 ("Bypass"));
+	info.stepCount = 1;
+	info.defaultNormalizedValue = 0.0;
+	info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
+	info.id = kParamBypass;
+	info.unitId = kRootUnitId;
+	return owned (new BypassParameter (info));
+}
+
+IPtr<Parameter> makeRangeParameter (const RangeRow& row)
 {
 	const int32 flags = ParameterInfo::kCanAutomate;
+	IPtr<Parameter> parameter;
 	if (row.mapping == Mapping::exponential)
-		return new TXExpRangeParameter (row.title, row.id, row.units, flags, row.minPlain,
-		                                row.maxPlain, row.defaultPlain);
-	return new TXRangeParameter (row.title, row.id, row.units, flags, row.minPlain, row.maxPlain,
-	                             row.defaultPlain);
+		parameter = owned (new TXExpRangeParameter (row.title, row.id, row.units, flags,
+		                                            row.minPlain, row.maxPlain, row.defaultPlain));
+	else
+		parameter = owned (new TXRangeParameter (row.title, row.id, row.units, flags, row.minPlain,
+		                                         row.maxPlain, row.defaultPlain));
+	parameter->setPrecision (row.precision);
+	return parameter;
+}
+
+// The container takes over the parameter's one reference only once it holds
+// it; when it runs out of memory first, the reference is dropped here.
+void addOwned (ParameterContainer& parameters, IPtr<Parameter> parameter)
+{
+	parameters.addParameter (parameter.get ());
+	parameter.take ();
 }
 
 } // namespace
 
 void addPlugParameters (ParameterContainer& parameters)
 {
-	parameters.addParameter (STR16 ("Bypass"), nullptr, 1, 0.0,
-	                         ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass, kParamBypass,
-	                         kRootUnitId, nullptr);
-
+	addOwned (parameters, makeBypassParameter ());
 	for (const RangeRow& row : kRangeRows)
-	{
-		Parameter* parameter = makeRangeParameter (row);
-		parameter->setPrecision (row.precision);
-		parameters.addParameter (parameter);
-	}
+		addOwned (parameters, makeRangeParameter (row));
 }
 
 } // namespace Vst

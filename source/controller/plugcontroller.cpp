@@ -1,5 +1,6 @@
 #include "controller/plugcontroller.h"
 
+#include "controller/clampedmapping.h"
 #include "controller/paramtable.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
@@ -61,6 +62,20 @@ tresult PLUGIN_API PlugController::setParamNormalized (ParamID tag, ParamValue v
 	return EditController::setParamNormalized (tag, value);
 }
 
+ParamValue PLUGIN_API PlugController::normalizedParamToPlain (ParamID tag, ParamValue valueNormalized)
+{
+	if (const Parameter* parameter = getParameterObject (tag))
+		return plainInRange (*parameter, valueNormalized);
+	return valueNormalized;
+}
+
+ParamValue PLUGIN_API PlugController::plainParamToNormalized (ParamID tag, ParamValue plainValue)
+{
+	if (const Parameter* parameter = getParameterObject (tag))
+		return normalizedInRange (*parameter, plainValue);
+	return plainValue;
+}
+
 IPlugView* PLUGIN_API PlugController::createView (FIDString name)
 {
 	if (name == nullptr || std::strcmp (name, ViewType::kEditor) != 0)
@@ -109,10 +124,12 @@ bool PlugController::hostWrapsAsAudioUnit () const
 	IVst3ToAUWrapper* wrapper = nullptr;
 	const tresult result =
 	    context->queryInterface (IVst3ToAUWrapper::iid, reinterpret_cast<void**> (&wrapper));
-	const bool present = result == kResultOk && wrapper != nullptr;
-	if (wrapper)
-		wrapper->release ();
-	return present;
+	// Only a successful answer hands us a reference; whatever a failed one
+	// left in the pointer is not ours to release.
+	if (result != kResultOk || wrapper == nullptr)
+		return false;
+	wrapper->release ();
+	return true;
 }
 
 void PlugController::addAboutController (AboutController* about)

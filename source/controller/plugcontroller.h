@@ -31,6 +31,12 @@ public:
 	// Stores the value clamped into [0, 1]; NaN is stored as 0.
 	tresult PLUGIN_API setParamNormalized (ParamID tag, ParamValue value) override;
 
+	// The parameter's mapping of a value clamped into its range first (NaN
+	// as the range's start), so the answer is always one the parameter can
+	// take. An id that is not in the table gives the value unchanged.
+	ParamValue PLUGIN_API normalizedParamToPlain (ParamID tag, ParamValue valueNormalized) override;
+	ParamValue PLUGIN_API plainParamToNormalized (ParamID tag, ParamValue plainValue) override;
+
 	// "editor" gives a new editor on the template "view" of "plug.uidesc"
 	// and sets the host knob mode to linear; any other name gives null.
 	IPlugView* PLUGIN_API createView (FIDString name) override;

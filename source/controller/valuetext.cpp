@@ -8,30 +8,77 @@
 namespace Steinberg {
 namespace Vst {
 
+namespace {
+
+// The SDK's printer is handed the 128 units of a String128, but each
+// platform's printer uses a different part of them:
+// - Linux prints 8-bit text into the first 128 bytes, then writes the
+//   terminator at the text's full length, past the end for a longer text;
+// - macOS zeroes and fills only the first 128 bytes, that is 64 units, and
+//   cuts a text of 64 units or more there without a terminator;
+// - Windows prints the whole text and its terminator into the 128 units.
+// So only a text that fits the smallest of these, with its terminator, is
+// printed whole and terminated everywhere.
+constexpr int kSmallestPrinterUnits = 64;
+constexpr int kLongestPrintableText = kSmallestPrinterUnits - 1;
+
+// The SDK's text converter on Linux throws for text that is not valid
+// UTF-16 (a lone surrogate), and nothing may be thrown at the host.
+bool scanFloatWithoutThrowing (const TChar* text, ParamValue& number)
+{
+	try
+	{
+		return UString (const_cast<TChar*> (text), tstrlen (text)).scanFloat (number);
+	}
+	catch (...)
+	{
+		return false;
+	}
+}
+
+} // namespace
+
 void printPlainValue (ParamValue plain, int32 precision, String128 text)
 {
-	constexpr int32 kCapacity = str16BufferSize (String128);
-
-	// The SDK's printer on Linux writes its terminator at the full length
-	// of the text even when the text was cut to the buffer, so a huge value
-	// (a host may ask for the text of any normalized value) would write
-	// past the end. Measure first and refuse what does not fit.
+	// A host may ask for the text of any normalized value, so a huge number
+	// is possible: measure first and refuse what the printer would overrun
+	// or leave unterminated.
 	const int length = std::snprintf (nullptr, 0, "%.*lf", static_cast<int> (precision), plain);
-	if (length < 0 || length >= kCapacity)
+	if (length < 0 || length > kLongestPrintableText)
 	{
 		text[0] = 0;
 		return;
 	}
 
-	UString wrapper (text, kCapacity);
+	UString wrapper (text, str16BufferSize (String128));
 	if (!wrapper.printFloat (plain, precision))
 		text[0] = 0;
+}
+
+bool scanNumber (const TChar* text, ParamValue& number)
+{
+	ParamValue value = 0.0;
+	if (!text || !scanFloatWithoutThrowing (text, value) || std::isnan (value))
+		return false;
+	number = value;
+	return true;
 }
 
 bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized)
 {
 	ParamValue value = 0.0;
-	if (!text || !parameter.RangeParameter::fromString (text, value) || std::isnan (value))
+	if (!text)
+		return false;
+	try
+	{
+		if (!parameter.RangeParameter::fromString (text, value))
+			return false;
+	}
+	catch (...)
+	{
+		return false; // see scanFloatWithoutThrowing
+	}
+	if (std::isnan (value))
 		return false;
 	valueNormalized = value;
 	return true;
