@@ -1,4 +1,6 @@
 #include "enginehost.h"
+#include "enginestate.h"
+#include "teststreams.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,13 @@
 using namespace Tarvine::Test;
 
 namespace {
+
+tresult restore (EngineHost& host, const ParamState& state)
+{
+	MemoryStream stream;
+	streamOf (state, stream);
+	return host.component->setState (&stream);
+}
 
 TEST (Activation, LineAndAllpassLengthsAtCommonRates)
 {
@@ -145,6 +154,66 @@ TEST (Activation, RefusesRatesWithoutAUsableLine)
 		EXPECT_EQ (left, 0.0) << rate;
 		EXPECT_EQ (right, 0.0) << rate;
 	}
+}
+
+// A host that initializes or terminates an active processor without
+// switching it off first: the engine stops, and the processor behaves as a
+// freshly initialized one. Its next block is silence, a record restored now
+// is applied at once (and not overtaken by one restored before), and the
+// next activation sounds exactly like a fresh processor's.
+TEST (Activation, InitializeOrTerminateWhileActiveStopsTheEngine)
+{
+	const ParamState before = defaultRecordWith ({{2, 0.1}});
+	const ParamState after = defaultRecordWith ({{2, 0.3}, {3, 0.9}});
+	const std::vector<double> input = noise (20000, 21, 0.8);
+
+	EngineHost fresh (44100.0, kSample64, false);
+	ASSERT_EQ (restore (fresh, after), kResultOk);
+	ASSERT_EQ (fresh.component->setActive (true), kResultOk);
+	const auto expected = fresh.render (input, input, 512);
+
+	struct Case
+	{
+		const char* what;
+		bool terminate;
+	};
+	const Case cases[] = {{"terminate, then initialize", true}, {"a second initialize", false}};
+	for (const Case& c : cases)
+	{
+		EngineHost host;
+		host.render (input, input, 512);
+		ASSERT_EQ (restore (host, before), kResultOk) << c.what; // still on its way to the audio thread
+
+		if (c.terminate)
+		{
+			ASSERT_EQ (host.component->terminate (), kResultOk) << c.what;
+		}
+		ASSERT_EQ (host.component->initialize (nullptr), kResultOk) << c.what;
+		for (double* line : host.object->delayLines)
+			EXPECT_EQ (line, nullptr) << c.what;
+
+		const auto [left, right] = host.frame (0.5, -0.5);
+		EXPECT_EQ (left, 0.0) << c.what;
+		EXPECT_EQ (right, 0.0) << c.what;
+
+		ASSERT_EQ (restore (host, after), kResultOk) << c.what;
+		EXPECT_EQ (host.object->paramState.values[2], 0.3) << c.what << ": applied at once";
+		EXPECT_EQ (host.object->rvbTimeMs, 1100.0) << c.what;
+
+		ASSERT_EQ (host.component->setActive (true), kResultOk) << c.what;
+		EXPECT_EQ (host.object->paramState.values[2], 0.3) << c.what << ": the older record stays overtaken";
+		const auto out = host.render (input, input, 512);
+		EXPECT_EQ (hashBits (out.first), hashBits (expected.first)) << c.what;
+		EXPECT_EQ (hashBits (out.second), hashBits (expected.second)) << c.what;
+	}
+
+	// Terminated and never initialized again: silence, not a crash.
+	EngineHost host;
+	host.render (input, input, 512);
+	ASSERT_EQ (host.component->terminate (), kResultOk);
+	const auto [left, right] = host.frame (0.5, -0.5);
+	EXPECT_EQ (left, 0.0);
+	EXPECT_EQ (right, 0.0);
 }
 
 } // namespace

@@ -93,6 +93,25 @@ TEST_F (ProcessorFixture, InitializeAddsOneStereoBusEachWayAndRefusesASecondTime
 		EXPECT_EQ (line, nullptr);
 }
 
+// Without a host context the base lets initialize run again; the processor
+// still has one stereo bus each way afterwards.
+TEST_F (ProcessorFixture, InitializeAgainWithoutAContextKeepsOneBusEachWay)
+{
+	ASSERT_EQ (component->initialize (nullptr), kResultOk);
+	SpeakerArrangement surroundPair = SpeakerArr::kStereoSurround;
+	ASSERT_EQ (processor->setBusArrangements (&surroundPair, 1, &surroundPair, 1), kResultTrue);
+	ASSERT_EQ (component->initialize (nullptr), kResultOk);
+
+	EXPECT_EQ (component->getBusCount (kAudio, kInput), 1);
+	EXPECT_EQ (component->getBusCount (kAudio, kOutput), 1);
+	for (BusDirection direction : {kInput, kOutput})
+	{
+		SpeakerArrangement arrangement = 0;
+		ASSERT_EQ (processor->getBusArrangement (direction, 0, arrangement), kResultOk);
+		EXPECT_EQ (arrangement, SpeakerArr::kStereo) << direction;
+	}
+}
+
 TEST_F (ProcessorFixture, AcceptsOnlyTwoChannelArrangements)
 {
 	ASSERT_EQ (component->initialize (nullptr), kResultOk);

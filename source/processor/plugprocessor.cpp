@@ -43,8 +43,14 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	if (AudioEffect::initialize (context) != kResultOk)
 		return kResultFalse;
 
+	// A host may initialize again without terminate (allowed while it gave no
+	// context) or without switching the processor off first: either way the
+	// processor starts over inactive, with one bus each way.
+	stopEngine ();
+	removeAudioBusses ();
+
 	// No exception may reach the host. Without memory for the buses the
-	// processor is left as before the call, so that the host may try again.
+	// processor is left uninitialized, so that the host may try again.
 	try
 	{
 		addAudioInput (STR16 ("AudioInput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
@@ -64,6 +70,13 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	sharedIndex = 0;
 	lineLength = 0;
 	return kResultOk;
+}
+
+tresult PLUGIN_API PlugProcessor::terminate ()
+{
+	// A host may terminate an active processor without switching it off.
+	stopEngine ();
+	return AudioEffect::terminate ();
 }
 
 tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs, int32 numIns,

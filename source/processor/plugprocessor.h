@@ -35,6 +35,7 @@ public:
 	~PlugProcessor () override;
 
 	tresult PLUGIN_API initialize (FUnknown* context) override;
+	tresult PLUGIN_API terminate () override;
 	tresult PLUGIN_API setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
 	                                       SpeakerArrangement* outputs, int32 numOuts) override;
 	tresult PLUGIN_API setupProcessing (ProcessSetup& setup) override;
@@ -174,6 +175,7 @@ private:
 	bool engineCanRun (const ProcessData& data) const;
 	bool takePendingState ();
 	void publishState ();
+	void stopEngine ();
 
 	// One parameter record with the number of the host's setState it follows.
 	struct StateRecord
@@ -191,7 +193,7 @@ private:
 	LatestValue<StateRecord> publishedState;
 
 	// Main thread only: true between a successful setActive (true) and
-	// setActive (false); the record getState writes; the number of setState
+	// setActive (false), terminate or initialize; the record getState writes; the number of setState
 	// calls that changed it.
 	bool active = false;
 	ParamState hostState;
