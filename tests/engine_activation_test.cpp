@@ -138,16 +138,17 @@ TEST (Activation, DeactivationFreesTheLinesAndIsSafeToRepeat)
 	EXPECT_EQ (host.component->setActive (false), kResultOk);
 }
 
-// A rate that gives no usable delay line is refused, and the processor stays
-// inactive: process answers with silence.
+// A positive rate too low for a single sample of line passes the setup but
+// not the activation, and the processor stays inactive: process answers with
+// silence. (Rates that are not positive and finite never pass the setup.)
 TEST (Activation, RefusesRatesWithoutAUsableLine)
 {
-	const double rates[] = {0.0, -44100.0, 3.0, std::numeric_limits<double>::quiet_NaN (),
-	                        std::numeric_limits<double>::infinity (), 1e12};
+	const double rates[] = {3.0, 0.5, std::numeric_limits<double>::denorm_min ()};
 	for (double rate : rates)
 	{
-		EngineHost host (rate);
-		EXPECT_EQ (host.activationResult, kInvalidArgument) << rate;
+		EngineHost host (rate, kSample64, false);
+		ASSERT_EQ (host.setup (rate, kSample64), kResultOk) << rate;
+		EXPECT_EQ (host.component->setActive (true), kInvalidArgument) << rate;
 		for (double* line : host.object->delayLines)
 			EXPECT_EQ (line, nullptr) << rate;
 		const auto [left, right] = host.frame (0.5, -0.5);
@@ -214,6 +215,34 @@ TEST (Activation, InitializeOrTerminateWhileActiveStopsTheEngine)
 	const auto [left, right] = host.frame (0.5, -0.5);
 	EXPECT_EQ (left, 0.0);
 	EXPECT_EQ (right, 0.0);
+}
+
+// A new rate given while active is for the next activation: until then the
+// engine sounds exactly as before, parameter changes included, while the
+// tail length follows the new rate at once.
+TEST (Activation, ANewRateWaitsForTheNextActivation)
+{
+	const std::vector<double> input = noise (12000, 23, 0.8);
+	EngineHost unchanged;
+	EngineHost changed;
+	ASSERT_EQ (changed.setup (48000.0, kSample64), kResultOk);
+	EXPECT_EQ (changed.processor->getTailSamples (), static_cast<uint32> ((0.35 + 0.5) * 48000.0));
+	EXPECT_EQ (changed.setup (std::numeric_limits<double>::quiet_NaN (), kSample64), kInvalidArgument);
+
+	for (EngineHost* host : {&unchanged, &changed})
+	{
+		host->change (kParamLPCut, 0.9);
+		host->change (kParamRvbTime, 0.4);
+	}
+	const auto a = unchanged.render (input, input, 256);
+	const auto b = changed.render (input, input, 256);
+	EXPECT_EQ (hashBits (b.first), hashBits (a.first));
+	EXPECT_EQ (hashBits (b.second), hashBits (a.second));
+
+	ASSERT_EQ (changed.component->setActive (true), kResultOk);
+	EXPECT_EQ (changed.object->lineLength, 12000 + 12);
+	const double w = changed.object->lpCutHz * 6.283185307179586 / 48000.0;
+	EXPECT_EQ (changed.object->inputLpPole, (1.0 - std::sin (w)) / std::cos (w));
 }
 
 } // namespace

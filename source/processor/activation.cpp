@@ -78,6 +78,7 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 		return kInvalidArgument;
 	}
 
+	engineSampleRate = sampleRate;
 	writeIndex = 0;
 	sharedIndex = 0;
 	samplesPerMs = sampleRate * 0.001;

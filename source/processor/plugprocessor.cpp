@@ -1,3 +1,4 @@
+#include "processor/enginelimits.h"
 #include "processor/plugprocessor.h"
 
 #include "entry/plugids.h"
@@ -95,7 +96,12 @@ tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs
 
 tresult PLUGIN_API PlugProcessor::setupProcessing (ProcessSetup& setup)
 {
-	// The tail length follows the new rate even when the sample size is refused.
+	// A rate the engine cannot run at is refused before anything is taken,
+	// so that the previous setup stands whole.
+	if (!isAcceptedSampleRate (setup.sampleRate))
+		return kInvalidArgument;
+	// The tail length follows the new rate at once, even when the sample size
+	// is refused; the engine takes it up at its next activation.
 	sampleRate = setup.sampleRate;
 	return AudioEffect::setupProcessing (setup);
 }

@@ -77,8 +77,10 @@ public:
 	// parameter record
 	ParamState paramState;
 
-	// sample rate, Hz
+	// sample rate, Hz: the setup's, and the one the engine was activated at
+	// (a new setup reaches a running engine only at its next activation)
 	double sampleRate = 44100.0;
+	double engineSampleRate = 44100.0;
 
 	// values derived from the parameter record
 	double mixTarget = 0.0;
