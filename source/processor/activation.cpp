@@ -130,6 +130,7 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 	updateParameters (true);
 
 	active = true;
+	engineValuesDerived = true;
 	return AudioEffect::setActive (state);
 }
 

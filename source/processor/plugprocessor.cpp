@@ -113,9 +113,13 @@ tresult PLUGIN_API PlugProcessor::canProcessSampleSize (int32 symbolicSampleSize
 
 uint32 PLUGIN_API PlugProcessor::getTailSamples ()
 {
-	// Half a second beyond the reverb time, truncated. A host's odd sample
-	// rate must not turn into an out-of-range conversion.
-	const double tail = (tailRvbTimeMs.load (std::memory_order_relaxed) * 0.001 + 0.5) * sampleRate;
+	// Half a second beyond the reverb time of the newest record, truncated:
+	// a record restored a moment ago counts at once, though the audio thread
+	// takes it only with its next block. A host's odd sample rate must not
+	// turn into an out-of-range conversion.
+	takePublishedState ();
+	const double rvbTime = engineValuesDerived ? reverbTimeMsFor (hostState.values[3]) : 0.0;
+	const double tail = (rvbTime * 0.001 + 0.5) * sampleRate;
 	if (!(tail > 0.0))
 		return 0;
 	if (tail >= static_cast<double> (std::numeric_limits<uint32>::max ()))
