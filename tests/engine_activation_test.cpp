@@ -1,4 +1,6 @@
 #include "enginehost.h"
+#include "enginestate.h"
+#include "teststreams.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,13 @@
 using namespace Tarvine::Test;
 
 namespace {
+
+tresult restore (EngineHost& host, const ParamState& state)
+{
+	MemoryStream stream;
+	streamOf (state, stream);
+	return host.component->setState (&stream);
+}
 
 TEST (Activation, LineAndAllpassLengthsAtCommonRates)
 {
@@ -129,22 +138,111 @@ TEST (Activation, DeactivationFreesTheLinesAndIsSafeToRepeat)
 	EXPECT_EQ (host.component->setActive (false), kResultOk);
 }
 
-// A rate that gives no usable delay line is refused, and the processor stays
-// inactive: process answers with silence.
+// A positive rate too low for a single sample of line passes the setup but
+// not the activation, and the processor stays inactive: process answers with
+// silence. (Rates that are not positive and finite never pass the setup.)
 TEST (Activation, RefusesRatesWithoutAUsableLine)
 {
-	const double rates[] = {0.0, -44100.0, 3.0, std::numeric_limits<double>::quiet_NaN (),
-	                        std::numeric_limits<double>::infinity (), 1e12};
+	const double rates[] = {3.0, 0.5, std::numeric_limits<double>::denorm_min ()};
 	for (double rate : rates)
 	{
-		EngineHost host (rate);
-		EXPECT_EQ (host.activationResult, kInvalidArgument) << rate;
+		EngineHost host (rate, kSample64, false);
+		ASSERT_EQ (host.setup (rate, kSample64), kResultOk) << rate;
+		EXPECT_EQ (host.component->setActive (true), kInvalidArgument) << rate;
 		for (double* line : host.object->delayLines)
 			EXPECT_EQ (line, nullptr) << rate;
 		const auto [left, right] = host.frame (0.5, -0.5);
 		EXPECT_EQ (left, 0.0) << rate;
 		EXPECT_EQ (right, 0.0) << rate;
 	}
+}
+
+// A host that initializes or terminates an active processor without
+// switching it off first: the engine stops, and the processor behaves as a
+// freshly initialized one. Its next block is silence, a record restored now
+// is applied at once (and not overtaken by one restored before), and the
+// next activation sounds exactly like a fresh processor's.
+TEST (Activation, InitializeOrTerminateWhileActiveStopsTheEngine)
+{
+	const ParamState before = defaultRecordWith ({{2, 0.1}});
+	const ParamState after = defaultRecordWith ({{2, 0.3}, {3, 0.9}});
+	const std::vector<double> input = noise (20000, 21, 0.8);
+
+	EngineHost fresh (44100.0, kSample64, false);
+	ASSERT_EQ (restore (fresh, after), kResultOk);
+	ASSERT_EQ (fresh.component->setActive (true), kResultOk);
+	const auto expected = fresh.render (input, input, 512);
+
+	struct Case
+	{
+		const char* what;
+		bool terminate;
+	};
+	const Case cases[] = {{"terminate, then initialize", true}, {"a second initialize", false}};
+	for (const Case& c : cases)
+	{
+		EngineHost host;
+		host.render (input, input, 512);
+		ASSERT_EQ (restore (host, before), kResultOk) << c.what; // still on its way to the audio thread
+
+		if (c.terminate)
+		{
+			ASSERT_EQ (host.component->terminate (), kResultOk) << c.what;
+		}
+		ASSERT_EQ (host.component->initialize (nullptr), kResultOk) << c.what;
+		for (double* line : host.object->delayLines)
+			EXPECT_EQ (line, nullptr) << c.what;
+
+		const auto [left, right] = host.frame (0.5, -0.5);
+		EXPECT_EQ (left, 0.0) << c.what;
+		EXPECT_EQ (right, 0.0) << c.what;
+
+		ASSERT_EQ (restore (host, after), kResultOk) << c.what;
+		EXPECT_EQ (host.object->paramState.values[2], 0.3) << c.what << ": applied at once";
+		EXPECT_EQ (host.object->rvbTimeMs, 1100.0) << c.what;
+
+		ASSERT_EQ (host.component->setActive (true), kResultOk) << c.what;
+		EXPECT_EQ (host.object->paramState.values[2], 0.3) << c.what << ": the older record stays overtaken";
+		const auto out = host.render (input, input, 512);
+		EXPECT_EQ (hashBits (out.first), hashBits (expected.first)) << c.what;
+		EXPECT_EQ (hashBits (out.second), hashBits (expected.second)) << c.what;
+	}
+
+	// Terminated and never initialized again: silence, not a crash.
+	EngineHost host;
+	host.render (input, input, 512);
+	ASSERT_EQ (host.component->terminate (), kResultOk);
+	const auto [left, right] = host.frame (0.5, -0.5);
+	EXPECT_EQ (left, 0.0);
+	EXPECT_EQ (right, 0.0);
+}
+
+// A new rate given while active is for the next activation: until then the
+// engine sounds exactly as before, parameter changes included, while the
+// tail length follows the new rate at once.
+TEST (Activation, ANewRateWaitsForTheNextActivation)
+{
+	const std::vector<double> input = noise (12000, 23, 0.8);
+	EngineHost unchanged;
+	EngineHost changed;
+	ASSERT_EQ (changed.setup (48000.0, kSample64), kResultOk);
+	EXPECT_EQ (changed.processor->getTailSamples (), static_cast<uint32> ((0.35 + 0.5) * 48000.0));
+	EXPECT_EQ (changed.setup (std::numeric_limits<double>::quiet_NaN (), kSample64), kInvalidArgument);
+
+	for (EngineHost* host : {&unchanged, &changed})
+	{
+		host->change (kParamLPCut, 0.9);
+		host->change (kParamRvbTime, 0.4);
+	}
+	const auto a = unchanged.render (input, input, 256);
+	const auto b = changed.render (input, input, 256);
+	EXPECT_EQ (hashBits (b.first), hashBits (a.first));
+	EXPECT_EQ (hashBits (b.second), hashBits (a.second));
+
+	ASSERT_EQ (changed.component->setActive (true), kResultOk);
+	EXPECT_EQ (changed.object->lineLength, 12000 + 12);
+	const double w = changed.object->lpCutHz * 6.283185307179586 / 48000.0;
+	EXPECT_EQ (changed.object->inputLpPole, (1.0 - std::sin (w)) / std::cos (w));
 }
 
 } // namespace

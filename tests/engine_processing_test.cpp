@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 using namespace Tarvine::Test;
 
@@ -308,6 +309,59 @@ TEST (BlockProcessing, MissingBuffersGiveSilence)
 	EXPECT_EQ (inactive.run (ins, outs, 32), kResultOk);
 	EXPECT_EQ (out[0], 0.0f);
 	EXPECT_EQ (out[31], 0.0f);
+}
+
+// A block without an input bus, whether the host says so with the count or
+// with a null bus array, still has an output for the host to hear: silence,
+// bypassed or not, and the engine does not advance.
+TEST (BlockProcessing, NoInputBusGivesSilence)
+{
+	struct Case
+	{
+		const char* what;
+		int32 numInputs;
+		bool nullInputs;
+	};
+	const Case cases[] = {
+		{"no input bus, no bus array", 0, true},
+		{"no input bus, a bus array", 0, false},
+		{"one input bus, no bus array", 1, true},
+	};
+	for (bool bypass : {false, true})
+	{
+		for (const Case& c : cases)
+		{
+			const std::string what = std::string (c.what) + (bypass ? ", bypassed" : "");
+			EngineHost host (44100.0, kSample32);
+			host.change (kParamBypass, bypass ? 1.0 : 0.0);
+			host.flush ();
+
+			std::vector<float> inL (32, 0.5f), inR (32, 0.5f), outL (32, 9.0f), outR (32, 9.0f);
+			float* in[] = {inL.data (), inR.data ()};
+			float* out[] = {outL.data (), outR.data ()};
+			AudioBusBuffers inBus {};
+			AudioBusBuffers outBus {};
+			inBus.numChannels = 2;
+			inBus.channelBuffers32 = in;
+			outBus.numChannels = 2;
+			outBus.channelBuffers32 = out;
+
+			ProcessData data {};
+			data.symbolicSampleSize = kSample32;
+			data.numSamples = 32;
+			data.numInputs = c.numInputs;
+			data.numOutputs = 1;
+			data.inputs = c.nullInputs ? nullptr : &inBus;
+			data.outputs = &outBus;
+			EXPECT_EQ (host.processor->process (data), kResultOk) << what;
+			for (int32 i = 0; i < 32; ++i)
+			{
+				ASSERT_EQ (outL[i], 0.0f) << what << " at " << i;
+				ASSERT_EQ (outR[i], 0.0f) << what << " at " << i;
+			}
+			EXPECT_EQ (host.object->writeIndex, 0) << what;
+		}
+	}
 }
 
 // A non-finite input sample enters the engine as silence: afterwards the

@@ -155,9 +155,57 @@ TEST (StatePersistence, GetStateWritesTheNewestRecord)
 	expectSameRecord (stateOf (host), defaultRecordWith ({{4, 0.7}}), "after deactivation");
 }
 
-// setState and getState on one thread while process runs on another: every
-// saved record is whole (never half of one and half of another), and the
-// last restored record is what remains.
+// The tail at 44.1 kHz for a Rvb Time value in [0, 1].
+uint32 tailAt44100 (double rvbTime)
+{
+	return static_cast<uint32> (((rvbTime * 1000.0 + 200.0) * 0.001 + 0.5) * 44100.0);
+}
+
+// getTailSamples answers for the newest record, as getState writes it: a
+// record restored while active counts at once, before the audio thread has
+// taken it, and so do the parameter changes the audio thread applied.
+TEST (StatePersistence, TailFollowsTheNewestRecordAtOnce)
+{
+	EngineHost host;
+	EXPECT_EQ (host.processor->getTailSamples (), 37485u);
+
+	ASSERT_EQ (restore (host, defaultRecordWith ({{3, 1.0}})), kResultOk);
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (1.0)) << "restored, not yet taken";
+	host.flush ();
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (1.0)) << "taken";
+
+	host.change (kParamRvbTime, 0.0);
+	host.flush ();
+	EXPECT_EQ (host.processor->getTailSamples (), 30869u) << "changed by a block";
+
+	// Changed by a block, then restored before getState or the tail looked.
+	host.change (kParamRvbTime, 0.5);
+	host.flush ();
+	ASSERT_EQ (restore (host, defaultRecordWith ({{3, 0.25}})), kResultOk);
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (0.25)) << "the block's change was older";
+
+	// Values the engine clamps count as the engine clamps them.
+	ASSERT_EQ (restore (host, defaultRecordWith ({{3, 7.0}})), kResultOk);
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (1.0)) << "above the range";
+	ASSERT_EQ (restore (host, defaultRecordWith ({{3, std::numeric_limits<double>::quiet_NaN ()}})), kResultOk);
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (0.0)) << "NaN";
+}
+
+// A block that changes a parameter before anything else derived the engine
+// values gives the tail its reverb time.
+TEST (StatePersistence, TailHasNoReverbTimeUntilTheValuesAreDerived)
+{
+	EngineHost host (44100.0, kSample64, false);
+	EXPECT_EQ (host.processor->getTailSamples (), 22050u);
+	host.change (kParamRvbTime, 1.0);
+	host.flush ();
+	EXPECT_EQ (host.processor->getTailSamples (), tailAt44100 (1.0));
+}
+
+// setState, getState and getTailSamples on one thread while process runs on
+// another: every saved record is whole (never half of one and half of
+// another), the tail answers for the record just restored, and the last
+// restored record is what remains.
 TEST (StatePersistence, MainAndAudioThreadsNeverTearARecord)
 {
 	EngineHost host;
@@ -183,6 +231,7 @@ TEST (StatePersistence, MainAndAudioThreadsNeverTearARecord)
 	// assertion would leave the test with the thread still joinable.
 	int32 torn = 0;
 	int32 refused = 0;
+	int32 staleTails = 0;
 	for (int32 k = 1; k <= 20000; ++k)
 	{
 		const double v = k * 0.00001;
@@ -192,6 +241,7 @@ TEST (StatePersistence, MainAndAudioThreadsNeverTearARecord)
 			++refused;
 			continue;
 		}
+		staleTails += host.processor->getTailSamples () != tailAt44100 (v) ? 1 : 0;
 		const ParamState saved = stateOf (host);
 		const double first = saved.values[0];
 		for (int i : {2, 3, 4, 5})
@@ -202,6 +252,7 @@ TEST (StatePersistence, MainAndAudioThreadsNeverTearARecord)
 	audio.join ();
 	EXPECT_EQ (refused, 0);
 	EXPECT_EQ (torn, 0);
+	EXPECT_EQ (staleTails, 0);
 	EXPECT_GT (blocks.load (), 10);
 
 	host.flush ();

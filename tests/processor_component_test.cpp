@@ -1,4 +1,5 @@
 #include "entry/plugids.h"
+#include "processor/enginelimits.h"
 #include "processor/plugprocessor.h"
 #include "enginestate.h"
 #include "teststreams.h"
@@ -10,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -93,6 +96,25 @@ TEST_F (ProcessorFixture, InitializeAddsOneStereoBusEachWayAndRefusesASecondTime
 		EXPECT_EQ (line, nullptr);
 }
 
+// Without a host context the base lets initialize run again; the processor
+// still has one stereo bus each way afterwards.
+TEST_F (ProcessorFixture, InitializeAgainWithoutAContextKeepsOneBusEachWay)
+{
+	ASSERT_EQ (component->initialize (nullptr), kResultOk);
+	SpeakerArrangement surroundPair = SpeakerArr::kStereoSurround;
+	ASSERT_EQ (processor->setBusArrangements (&surroundPair, 1, &surroundPair, 1), kResultTrue);
+	ASSERT_EQ (component->initialize (nullptr), kResultOk);
+
+	EXPECT_EQ (component->getBusCount (kAudio, kInput), 1);
+	EXPECT_EQ (component->getBusCount (kAudio, kOutput), 1);
+	for (BusDirection direction : {kInput, kOutput})
+	{
+		SpeakerArrangement arrangement = 0;
+		ASSERT_EQ (processor->getBusArrangement (direction, 0, arrangement), kResultOk);
+		EXPECT_EQ (arrangement, SpeakerArr::kStereo) << direction;
+	}
+}
+
 TEST_F (ProcessorFixture, AcceptsOnlyTwoChannelArrangements)
 {
 	ASSERT_EQ (component->initialize (nullptr), kResultOk);
@@ -154,6 +176,48 @@ TEST_F (ProcessorFixture, RefusedSampleSizeStillTakesTheSampleRate)
 
 	setup.symbolicSampleSize = kSample64;
 	EXPECT_EQ (processor->setupProcessing (setup), kResultOk);
+}
+
+// The base's copy of the setup, which the processor never reads itself.
+struct SetupProbe : PlugProcessor
+{
+	const ProcessSetup& baseSetup () const { return processSetup; }
+};
+
+// A rate the engine cannot run at, or one whose delay memory would be out of
+// all proportion, is refused before anything of the setup is taken.
+TEST (ProcessingSetup, RefusesRatesThatAreNotPositiveOrTooHigh)
+{
+	IPtr<SetupProbe> probe = owned (new SetupProbe);
+	IPtr<IAudioProcessor> processor = U::cast<IAudioProcessor> (static_cast<IAudioProcessor*> (probe.get ()));
+	ASSERT_EQ (probe->initialize (nullptr), kResultOk);
+	ProcessSetup previous {kRealtime, kSample64, 512, 48000.0};
+	ASSERT_EQ (processor->setupProcessing (previous), kResultOk);
+
+	const double inf = std::numeric_limits<double>::infinity ();
+	const double refused[] = {0.0, -0.0, -48000.0, std::numeric_limits<double>::quiet_NaN (), inf, -inf,
+	                          std::nextafter (kHighestSampleRate, inf), 20e6, 1e9};
+	for (double rate : refused)
+	{
+		ProcessSetup setup {kOffline, kSample32, 64, rate};
+		EXPECT_EQ (processor->setupProcessing (setup), kInvalidArgument) << rate;
+		EXPECT_EQ (probe->sampleRate, 48000.0) << rate;
+		EXPECT_EQ (probe->baseSetup ().sampleRate, 48000.0) << rate;
+		EXPECT_EQ (probe->baseSetup ().symbolicSampleSize, kSample64) << rate;
+		EXPECT_EQ (probe->baseSetup ().maxSamplesPerBlock, 512) << rate;
+		EXPECT_EQ (probe->baseSetup ().processMode, kRealtime) << rate;
+		EXPECT_EQ (processor->getTailSamples (), 24000u) << rate;
+	}
+
+	// The highest rate the SDK's validator tries, and the highest accepted.
+	for (double rate : {1234567.8, kHighestSampleRate})
+	{
+		ProcessSetup setup {kRealtime, kSample32, 512, rate};
+		EXPECT_EQ (processor->setupProcessing (setup), kResultOk) << rate;
+		EXPECT_EQ (probe->sampleRate, rate);
+		EXPECT_EQ (probe->baseSetup ().sampleRate, rate);
+	}
+	probe->terminate ();
 }
 
 TEST_F (ProcessorFixture, TailIsHalfASecondBeyondTheReverbTimeTruncated)

@@ -66,8 +66,7 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 
 	if (!state)
 	{
-		freeDelayLines ();
-		active = false;
+		stopEngine ();
 		return AudioEffect::setActive (state);
 	}
 
@@ -79,6 +78,7 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 		return kInvalidArgument;
 	}
 
+	engineSampleRate = sampleRate;
 	writeIndex = 0;
 	sharedIndex = 0;
 	samplesPerMs = sampleRate * 0.001;
@@ -130,7 +130,18 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 	updateParameters (true);
 
 	active = true;
+	engineValuesDerived = true;
 	return AudioEffect::setActive (state);
+}
+
+void PlugProcessor::stopEngine ()
+{
+	// A restored record still on its way to the audio thread is applied now:
+	// while inactive, setState applies records itself, and an older one must
+	// not arrive after them.
+	takePendingState ();
+	freeDelayLines ();
+	active = false;
 }
 
 bool PlugProcessor::allocateDelayLines (int32 count)

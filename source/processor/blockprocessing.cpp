@@ -64,10 +64,17 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 	if (recordChanged)
 		publishState ();
 
-	if (data.numInputs <= 0 || data.numOutputs <= 0)
+	if (data.numOutputs <= 0 || data.numSamples <= 0)
 		return kResultOk;
-	if (data.numSamples <= 0)
+
+	// Without an input bus there is nothing to pass through or to reverberate;
+	// the host still hears its output buffer, so it gets silence, not
+	// whatever the buffer held.
+	if (data.numInputs <= 0 || !data.inputs)
+	{
+		silenceOutputs (data);
 		return kResultOk;
+	}
 
 	if (paramState.bypass)
 	{

@@ -44,8 +44,8 @@ void PlugProcessor::updateCombNetwork (bool activating)
 
 	// Input low-pass: first-order bilinear at lpCutHz, with a gain at 0 Hz of
 	// 2.0 at the shortest reverb time falling to 0.6 at the longest.
-	const double cornerHz = boundedCorner (lpCutHz, sampleRate);
-	const double w = cornerHz * 6.283185307179586 / sampleRate;
+	const double cornerHz = boundedCorner (lpCutHz, engineSampleRate);
+	const double w = cornerHz * 6.283185307179586 / engineSampleRate;
 	inputLpPole = firstOrderPole (w);
 	inputLpGain = (nRvbTime * (-1.4) + 2.0) * (0.5 - inputLpPole * 0.5);
 

@@ -17,6 +17,20 @@ inline double engineNormalized (double value)
 	return value < 1.0 ? value : 1.0;
 }
 
+// The highest sample rate accepted. The delay memory takes 76 bytes per
+// hertz (38 lines of a quarter second of doubles), about 117 MB here: 32
+// times 48 kHz, above every rate in use and above the highest the SDK's
+// validator tries (1,234,567.8 Hz), and far below a request that could
+// exhaust a host's memory or stall its main thread while it is cleared.
+constexpr double kHighestSampleRate = 1536000.0;
+
+// A sample rate the engine can be set up for: positive and at most the
+// highest. NaN fails both tests.
+inline bool isAcceptedSampleRate (double sampleRate)
+{
+	return sampleRate > 0.0 && sampleRate <= kHighestSampleRate;
+}
+
 // int(x) for a length that must lie in [lowest, highest]: x is the rounded
 // count before truncation (ms x samplesPerMs + 0.5). Values outside the range
 // (or NaN) take the nearest bound instead of an out-of-range conversion.

@@ -17,6 +17,11 @@ bool differs (double a, double b)
 
 } // namespace
 
+double PlugProcessor::reverbTimeMsFor (double rvbTimeValue)
+{
+	return engineNormalized (rvbTimeValue) * 1000.0 + 200.0;
+}
+
 void PlugProcessor::updateParameters (bool activating)
 {
 	// The record keeps what the host sent; the engine works from values in
@@ -36,8 +41,7 @@ void PlugProcessor::updateParameters (bool activating)
 		predelayMs = 0.0;
 
 	sizeMs = nRvbTime * 700.0 + 100.0;
-	rvbTimeMs = nRvbTime * 1000.0 + 200.0;
-	tailRvbTimeMs.store (rvbTimeMs, std::memory_order_relaxed);
+	rvbTimeMs = reverbTimeMsFor (paramState.values[3]);
 
 	// 10^n / 10, and none at all at n = 0.
 	diffusionTarget = std::exp2 (3.321928094887362 * nDiffusion) * 0.1;

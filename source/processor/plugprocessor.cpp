@@ -1,3 +1,4 @@
+#include "processor/enginelimits.h"
 #include "processor/plugprocessor.h"
 
 #include "entry/plugids.h"
@@ -43,8 +44,14 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	if (AudioEffect::initialize (context) != kResultOk)
 		return kResultFalse;
 
+	// A host may initialize again without terminate (allowed while it gave no
+	// context) or without switching the processor off first: either way the
+	// processor starts over inactive, with one bus each way.
+	stopEngine ();
+	removeAudioBusses ();
+
 	// No exception may reach the host. Without memory for the buses the
-	// processor is left as before the call, so that the host may try again.
+	// processor is left uninitialized, so that the host may try again.
 	try
 	{
 		addAudioInput (STR16 ("AudioInput"), SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
@@ -66,6 +73,13 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 	return kResultOk;
 }
 
+tresult PLUGIN_API PlugProcessor::terminate ()
+{
+	// A host may terminate an active processor without switching it off.
+	stopEngine ();
+	return AudioEffect::terminate ();
+}
+
 tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
                                                       SpeakerArrangement* outputs, int32 numOuts)
 {
@@ -82,7 +96,12 @@ tresult PLUGIN_API PlugProcessor::setBusArrangements (SpeakerArrangement* inputs
 
 tresult PLUGIN_API PlugProcessor::setupProcessing (ProcessSetup& setup)
 {
-	// The tail length follows the new rate even when the sample size is refused.
+	// A rate the engine cannot run at is refused before anything is taken,
+	// so that the previous setup stands whole.
+	if (!isAcceptedSampleRate (setup.sampleRate))
+		return kInvalidArgument;
+	// The tail length follows the new rate at once, even when the sample size
+	// is refused; the engine takes it up at its next activation.
 	sampleRate = setup.sampleRate;
 	return AudioEffect::setupProcessing (setup);
 }
@@ -94,9 +113,13 @@ tresult PLUGIN_API PlugProcessor::canProcessSampleSize (int32 symbolicSampleSize
 
 uint32 PLUGIN_API PlugProcessor::getTailSamples ()
 {
-	// Half a second beyond the reverb time, truncated. A host's odd sample
-	// rate must not turn into an out-of-range conversion.
-	const double tail = (tailRvbTimeMs.load (std::memory_order_relaxed) * 0.001 + 0.5) * sampleRate;
+	// Half a second beyond the reverb time of the newest record, truncated:
+	// a record restored a moment ago counts at once, though the audio thread
+	// takes it only with its next block. A host's odd sample rate must not
+	// turn into an out-of-range conversion.
+	takePublishedState ();
+	const double rvbTime = engineValuesDerived ? reverbTimeMsFor (hostState.values[3]) : 0.0;
+	const double tail = (rvbTime * 0.001 + 0.5) * sampleRate;
 	if (!(tail > 0.0))
 		return 0;
 	if (tail >= static_cast<double> (std::numeric_limits<uint32>::max ()))

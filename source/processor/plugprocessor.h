@@ -6,8 +6,6 @@
 
 #include "public.sdk/source/vst/vstaudioeffect.h"
 
-#include <atomic>
-
 namespace Steinberg {
 namespace Vst {
 
@@ -35,6 +33,7 @@ public:
 	~PlugProcessor () override;
 
 	tresult PLUGIN_API initialize (FUnknown* context) override;
+	tresult PLUGIN_API terminate () override;
 	tresult PLUGIN_API setBusArrangements (SpeakerArrangement* inputs, int32 numIns,
 	                                       SpeakerArrangement* outputs, int32 numOuts) override;
 	tresult PLUGIN_API setupProcessing (ProcessSetup& setup) override;
@@ -47,6 +46,8 @@ public:
 
 	// Parameter record -> engine values; ends in updateCombNetwork.
 	void updateParameters (bool activating);
+	// The reverb time in ms for a Rvb Time value as the record holds it.
+	static double reverbTimeMsFor (double rvbTimeValue);
 	// Engine values -> input low-pass, predelay and comb settings. Lengths
 	// change only when activating or while no rebuild waits for the crossfade.
 	void updateCombNetwork (bool activating);
@@ -76,8 +77,10 @@ public:
 	// parameter record
 	ParamState paramState;
 
-	// sample rate, Hz
+	// sample rate, Hz: the setup's, and the one the engine was activated at
+	// (a new setup reaches a running engine only at its next activation)
 	double sampleRate = 44100.0;
+	double engineSampleRate = 44100.0;
 
 	// values derived from the parameter record
 	double mixTarget = 0.0;
@@ -174,6 +177,8 @@ private:
 	bool engineCanRun (const ProcessData& data) const;
 	bool takePendingState ();
 	void publishState ();
+	void takePublishedState ();
+	void stopEngine ();
 
 	// One parameter record with the number of the host's setState it follows.
 	struct StateRecord
@@ -191,16 +196,15 @@ private:
 	LatestValue<StateRecord> publishedState;
 
 	// Main thread only: true between a successful setActive (true) and
-	// setActive (false); the record getState writes; the number of setState
-	// calls that changed it.
+	// setActive (false), terminate or initialize; the record getState writes
+	// (and getTailSamples answers for); the number of setState calls that
+	// changed it; whether the engine values were ever derived (by setActive,
+	// setState or a block that published its record), before which the tail
+	// has no reverb time in it.
 	bool active = false;
 	ParamState hostState;
 	uint64 hostGeneration = 0;
-
-	// The reverb time for getTailSamples, which a host may call on its main
-	// thread while process re-derives rvbTimeMs on the audio thread.
-	std::atomic<double> tailRvbTimeMs {0.0};
-	static_assert (std::atomic<double>::is_always_lock_free, "the tail must not need a lock");
+	bool engineValuesDerived = false;
 
 	// Audio thread while active: the setState record paramState follows.
 	uint64 engineGeneration = 0;

@@ -17,7 +17,8 @@ namespace Vst {
 //   the audio thread took a newer restored record is older than that record
 //   and is dropped. getState therefore writes the newest record, one still on
 //   its way to the audio thread included, and reads nothing the audio thread
-//   writes but the lock-free slot.
+//   writes but the lock-free slot. getTailSamples answers for the same record
+//   in the same way.
 
 tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 {
@@ -42,15 +43,24 @@ tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 	// own business.
 	if (!active)
 		updateParameters (false);
+	engineValuesDerived = true;
 	return result;
 }
 
 tresult PLUGIN_API PlugProcessor::getState (IBStream* state)
 {
+	takePublishedState ();
+	return writeParamState (hostState, state);
+}
+
+void PlugProcessor::takePublishedState ()
+{
 	StateRecord latest;
 	if (publishedState.read (latest) && latest.generation == hostGeneration)
+	{
 		hostState = latest.state;
-	return writeParamState (hostState, state);
+		engineValuesDerived = true;
+	}
 }
 
 bool PlugProcessor::takePendingState ()
