@@ -37,4 +37,4 @@ demo_peak=$(python3 "$repo/tools/wavpeak.py" "$demo") \
 
 echo "setup: installed $installed"
 echo "setup: validator: $validator_result"
-echo "setup: demo rendered to $demo ($demo_peak)"
+echo "setup: demo rendered to $demo (not silent: $demo_peak)"

@@ -94,7 +94,7 @@ def main(argv):
     if not peak > 0.0:
         print(f"wavpeak: {path} is silent (every sample is zero)", file=sys.stderr)
         return 1
-    print(f"peak {peak:.6g} ({20.0 * math.log10(peak):.1f} dBFS)")
+    print(f"peak {peak:.6g}, {20.0 * math.log10(peak):.1f} dBFS")
     return 0
 
 
