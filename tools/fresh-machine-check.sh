@@ -173,10 +173,11 @@ run_readme_command() { # command log-name
   local command=$1 log="$logs/$2.log" started status elapsed
   say "running $command (log: $log)"
   started=$SECONDS
-  set +e
-  in_tree "cd $clone_in_tree && $command" 2>&1 | tee "$log"
-  status=${PIPESTATUS[0]}
-  set -e
+  # In the background, so that a signal to this script is handled at once
+  # (the handler stops everything in the tree) rather than after the command.
+  (in_tree "cd $clone_in_tree && $command" 2>&1 | tee "$log") &
+  status=0
+  wait $! || status=$?
   elapsed=$((SECONDS - started))
   local outcome="passed"
   if [ "$status" -ne 0 ]; then
