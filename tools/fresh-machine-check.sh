@@ -82,7 +82,7 @@ remove_tree() {
   [ -e "$root" ] || return 0
   unmount_all
   # Never delete through a mount: that would reach the host's /dev or /sys.
-  local left
+  local left m
   left=$(mounts_under_root)
   if [ -n "$left" ]; then
     # Left by an earlier check that was killed: unmount deepest first.
