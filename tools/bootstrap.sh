@@ -20,8 +20,13 @@ patch_dir="$repo/tools/vstgui-patches"
 vstgui_change_dirs=("$patch_dir" "$repo/source/controller/vstgui")
 
 die() { echo "bootstrap: $*" >&2; exit 1; }
+# shellcheck source=tools/lib/debian-mirror.sh
+source "$repo/tools/lib/debian-mirror.sh"
 
 # --- Debian packages -------------------------------------------------------
+# Everything a bare Debian 12 (a minbase system with git) lacks for the build
+# and the tests. The SDK builds VSTGUI's standalone library on Linux whatever
+# we ask, and that library asks pkg-config for sqlite3.
 packages=(
   cmake ninja-build pkg-config g++ git ca-certificates patch
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -29,7 +34,7 @@ packages=(
   libx11-xcb-dev libxcb-util-dev libxcb-cursor-dev libxcb-keysyms1-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   libcairo2-dev libpango1.0-dev libfontconfig1-dev libfreetype-dev
-  libglib2.0-dev libgtkmm-3.0-dev
+  libglib2.0-dev libgtkmm-3.0-dev libsqlite3-dev
   xvfb libxtst-dev fonts-dejavu-core python3
 )
 missing=()
@@ -56,25 +61,6 @@ tarballs=(
   "vstgui4|vstgui4|5a7673c7b22a66086a6749a0c7ff447fcfc4a10d2c2013d58ff1320be4e8456f"
 )
 
-# The Debian mirror named by the first plain "deb" source of apt's configuration.
-debian_mirror() {
-  local f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk '
-      /^[[:space:]]*$/ { if (deb && uri != "" && suites !~ /security/) { print uri; exit } deb=0; uri=""; suites=""; next }
-      /^Types:/ { deb = ($0 ~ /[[:space:]]deb([[:space:]]|$)/) }
-      /^URIs:/ { uri = $2 }
-      /^Suites:/ { suites = $0 }
-      END { if (deb && uri != "" && suites !~ /security/) print uri }
-    ' "$f" | head -n 1
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    awk '$1 == "deb" && $0 !~ /security/ { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { print $i; exit } }' "$f"
-  done
-}
-
 fetch() { # file sum
   local file=$1 sum=$2
   if [ -f "$cache_dir/$file" ] && echo "$sum  $cache_dir/$file" | sha256sum -c --status; then
@@ -82,7 +68,7 @@ fetch() { # file sum
   fi
   mkdir -p "$cache_dir"
   local mirror
-  mirror=$(debian_mirror | head -n 1)
+  mirror=$(debian_mirror / | head -n 1)
   [ -n "$mirror" ] || die "no Debian mirror found in the apt configuration"
   rm -f "$cache_dir/$file.part"
   /usr/lib/apt/apt-helper -qq download-file "${mirror%/}/pool/main/v/vst3sdk/$file" \

@@ -20,15 +20,21 @@ installed="$vst3_dir/Tarvine.vst3"
 mkdir -p "$vst3_dir"
 rm -rf "$installed"
 cp -R "$bundle" "$installed"
-echo "setup: installed $installed"
 
 log="$build_dir/validator.log"
 if ! "$validator" "$installed" >"$log" 2>&1; then
   grep -E "ERROR|Result:" "$log" >&2 || true
   die "the validator found faults (full report: $log)"
 fi
-grep "Result:" "$log" | sed 's/^/setup: validator: /'
+validator_result=$(grep -m 1 "Result:" "$log" | sed 's/^.*Result: *//' || true)
+[ -n "$validator_result" ] || die "the validator printed no result (full report: $log)"
 
+# The render's exit status alone would not tell a silent file from a reverb.
 demo="$build_dir/tarvine-demo.wav"
 "$render" --plugin "$installed" --out "$demo" >/dev/null || die "rendering the demo failed"
-echo "setup: demo rendered to $demo"
+demo_peak=$(python3 "$repo/tools/wavpeak.py" "$demo") \
+  || die "the demo render $demo holds no usable sound"
+
+echo "setup: installed $installed"
+echo "setup: validator: $validator_result"
+echo "setup: demo rendered to $demo (not silent: $demo_peak)"
