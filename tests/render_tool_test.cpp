@@ -45,8 +45,13 @@ int exitCodeOf (int status)
 // files; its exit code.
 int runTool (const std::string& arguments, const std::string& log)
 {
-	const std::string command = std::string ("\"") + TARVINE_RENDER_TOOL + "\" " + arguments + " > \"" +
-	                            outputPath (log) + "\" 2>&1";
+	std::string command = std::string ("\"") + TARVINE_RENDER_TOOL + "\" " + arguments + " > \"" +
+	                      outputPath (log) + "\" 2>&1";
+#ifdef _WIN32
+	// cmd strips the first and the last quote of a command line that has
+	// more than two.
+	command = "\"" + command + "\"";
+#endif
 	return exitCodeOf (std::system (command.c_str ()));
 }
 
