@@ -24,7 +24,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create (const VST3::Hosting::Mod
 
 	std::unique_ptr<PluginInstance> instance (new PluginInstance);
 	instance->module = module;
-	instance->host = owned (new HostApplication);
+	instance->host = std::make_unique<HostApplication> ();
 
 	const auto& factory = module->getFactory ();
 	for (const auto& classInfo : factory.classInfos ())
@@ -39,7 +39,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create (const VST3::Hosting::Mod
 		error = "the module offers no audio effect class";
 		return nullptr;
 	}
-	if (instance->componentPtr->initialize (instance->host) != kResultOk)
+	if (instance->componentPtr->initialize (instance->host.get ()) != kResultOk)
 	{
 		error = "the processor refused to initialize";
 		return nullptr;
@@ -66,7 +66,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create (const VST3::Hosting::Mod
 		error = "the module cannot create the controller class";
 		return nullptr;
 	}
-	if (instance->controllerPtr->initialize (instance->host) != kResultOk)
+	if (instance->controllerPtr->initialize (instance->host.get ()) != kResultOk)
 	{
 		error = "the controller refused to initialize";
 		return nullptr;

@@ -45,7 +45,11 @@ private:
 	PluginInstance () = default;
 
 	VST3::Hosting::Module::Ptr module;
-	Steinberg::IPtr<Steinberg::Vst::HostApplication> host;
+	// The SDK's host context counts no references (its addRef and release
+	// do nothing), so an owning IPtr would never free it: it is owned here
+	// as a plain object, declared before the plug-in's interfaces so that
+	// it outlives them.
+	std::unique_ptr<Steinberg::Vst::HostApplication> host;
 	Steinberg::IPtr<Steinberg::Vst::IComponent> componentPtr;
 	Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processorPtr;
 	Steinberg::IPtr<Steinberg::Vst::IEditController> controllerPtr;

@@ -1,44 +1,61 @@
 #include "demosignal.h"
 
-#include <cstddef>
-#include <random>
+#include <algorithm>
 
 namespace Tarvine::Render {
 
-StereoSignal makeDemoSignal (double sampleRate)
+namespace {
+
+constexpr double kSeconds = 4.0;
+constexpr double kFirstClick = 0.5;
+constexpr double kClickInterval = 0.5;
+constexpr double kNoiseStart = 2.75;
+constexpr double kNoiseLength = 0.1;
+constexpr float kClickLevel = 0.8f;
+constexpr float kNoiseLevel = 0.25f;
+
+} // namespace
+
+DemoSignal::DemoSignal (double sampleRate)
+: rate (sampleRate),
+  length (frameAt (kSeconds)),
+  noiseStart (frameAt (kNoiseStart)),
+  noiseEnd (frameAt (kNoiseStart + kNoiseLength)),
+  noise (-kNoiseLevel, kNoiseLevel)
 {
-	constexpr double kSeconds = 4.0;
-	constexpr double kFirstClick = 0.5;
-	constexpr double kClickInterval = 0.5;
-	constexpr int kClicks = 4;
-	constexpr double kNoiseStart = 2.75;
-	constexpr double kNoiseLength = 0.1;
-	constexpr float kClickLevel = 0.8f;
-	constexpr float kNoiseLevel = 0.25f;
-
-	const auto at = [sampleRate] (double seconds) { return static_cast<size_t> (seconds * sampleRate); };
-
-	StereoSignal signal;
-	signal.sampleRate = sampleRate;
-	signal.left.assign (at (kSeconds), 0.0f);
-	signal.right.assign (at (kSeconds), 0.0f);
-
 	for (int click = 0; click < kClicks; ++click)
-	{
-		const size_t pos = at (kFirstClick + click * kClickInterval);
-		const bool leftLouder = click % 2 == 0;
-		signal.left[pos] = leftLouder ? kClickLevel : kClickLevel * 0.5f;
-		signal.right[pos] = leftLouder ? kClickLevel * 0.5f : kClickLevel;
-	}
+		clicks[static_cast<size_t> (click)] = frameAt (kFirstClick + click * kClickInterval);
+}
 
-	std::minstd_rand random (1);
-	std::uniform_real_distribution<float> noise (-kNoiseLevel, kNoiseLevel);
-	for (size_t pos = at (kNoiseStart); pos < at (kNoiseStart + kNoiseLength); ++pos)
+size_t DemoSignal::frameAt (double seconds) const
+{
+	return static_cast<size_t> (seconds * rate);
+}
+
+bool DemoSignal::read (float* left, float* right, size_t frames, size_t& framesRead, std::string&)
+{
+	framesRead = std::min (frames, length - position);
+	for (size_t i = 0; i < framesRead; ++i, ++position)
 	{
-		signal.left[pos] = noise (random);
-		signal.right[pos] = noise (random);
+		left[i] = 0.0f;
+		right[i] = 0.0f;
+		if (position >= noiseStart && position < noiseEnd)
+		{
+			// Left before right, frame by frame: the burst is the same
+			// whatever the size of the reads.
+			left[i] = noise (random);
+			right[i] = noise (random);
+			continue;
+		}
+		const auto click = std::find (clicks.begin (), clicks.end (), position);
+		if (click != clicks.end ())
+		{
+			const bool leftLouder = (click - clicks.begin ()) % 2 == 0;
+			left[i] = leftLouder ? kClickLevel : kClickLevel * 0.5f;
+			right[i] = leftLouder ? kClickLevel * 0.5f : kClickLevel;
+		}
 	}
-	return signal;
+	return true;
 }
 
 } // namespace Tarvine::Render

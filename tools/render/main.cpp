@@ -1,19 +1,24 @@
 // tarvine-render: an offline host for testing. It loads a VST3 bundle by
 // path through its class factory, sets parameters in plain values, renders
 // a sound file (or a built-in demo) through it, tail included, and writes
-// the result as a WAV file.
+// the result as a WAV file, a block at a time: its memory does not grow
+// with the length of the sound.
 
 #include "demosignal.h"
 #include "options.h"
 #include "plugininstance.h"
 #include "render.h"
-#include "wavfile.h"
+#include "soundfilereader.h"
+#include "wavwriter.h"
 
 #include "public.sdk/source/vst/hosting/module.h"
 #include "public.sdk/source/vst/utility/stringconvert.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <system_error>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -102,32 +107,56 @@ int main (int argc, char* argv[])
 		std::printf ("%s = %s\n", instance->title (id).c_str (), instance->valueText (id, normalized).c_str ());
 	}
 
-	Render::StereoSignal input;
+	// The output is written while the input is still being read.
+	std::error_code sameFileError;
+	if (!options.input.empty () && std::filesystem::equivalent (options.input, options.output, sameFileError))
+	{
+		std::fprintf (stderr, "tarvine-render: --out names the --in file, which the render reads as it writes\n");
+		return kExitUsage;
+	}
+
+	std::unique_ptr<Render::StereoSource> input;
 	if (options.input.empty ())
-		input = Render::makeDemoSignal (options.sampleRate);
-	else if (!Render::readStereo (options.input, input, error))
+		input = std::make_unique<Render::DemoSignal> (options.sampleRate);
+	else if (!(input = Render::SoundFileReader::open (options.input, error)))
 	{
 		std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
 		return kExitFile;
 	}
-
-	Render::RenderResult result;
-	const bool rendered = options.doublePrecision
-	                          ? Render::render<double> (*instance, input, options.blockSize, changes, result, error)
-	                          : Render::render<float> (*instance, input, options.blockSize, changes, result, error);
-	if (!rendered)
-	{
-		std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
-		return kExitRender;
-	}
-
-	if (!Render::writeStereo (options.output, result.output, error))
+	auto output = Render::WavWriter::create (options.output, input->sampleRate (), error);
+	if (!output)
 	{
 		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
 		return kExitFile;
 	}
+
+	Render::RenderResult result;
+	const auto outcome =
+	    options.doublePrecision
+	        ? Render::render<double> (*instance, *input, *output, options.blockSize, changes, result, error)
+	        : Render::render<float> (*instance, *input, *output, options.blockSize, changes, result, error);
+	switch (outcome)
+	{
+		case Render::RenderOutcome::kRendered:
+			break;
+		case Render::RenderOutcome::kProcessorFailed:
+			std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
+			return kExitRender;
+		case Render::RenderOutcome::kReadFailed:
+			std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
+			return kExitFile;
+		case Render::RenderOutcome::kWriteFailed:
+			std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
+			return kExitFile;
+	}
+	if (!output->finish (error))
+	{
+		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
+		return kExitFile;
+	}
+
 	std::printf ("tail: %u samples%s\n", result.tailSamples, result.tailCapped ? " (capped at a minute)" : "");
-	std::printf ("wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (),
-	             result.output.left.size (), result.output.sampleRate);
+	std::printf ("wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
+	             input->sampleRate ());
 	return kExitOk;
 }

@@ -3,7 +3,7 @@
 #include "stereorenderer.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <limits>
 
 namespace Tarvine::Render {
 
@@ -11,72 +11,96 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 template <typename Sample>
-bool render (const Hosting::PluginInstance& instance, const StereoSignal& input, int blockSize,
-             const std::vector<std::pair<ParamID, ParamValue>>& changes, RenderResult& result,
-             std::string& error)
+RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
+                      int blockSize, const std::vector<std::pair<ParamID, ParamValue>>& changes,
+                      RenderResult& result, std::string& error)
 {
 	Hosting::StereoRenderer<Sample> renderer (instance.component (), instance.processor ());
-	if (renderer.start (input.sampleRate, blockSize) != kResultOk)
+	if (renderer.start (input.sampleRate (), blockSize) != kResultOk)
 	{
 		error = "the processor refused the stereo setup at this sample rate";
-		return false;
+		return RenderOutcome::kProcessorFailed;
 	}
 	for (const auto& [id, value] : changes)
 		renderer.setParameter (id, value);
 
 	const auto block = static_cast<size_t> (blockSize);
+	std::vector<float> readLeft (block), readRight (block), writeLeft (block), writeRight (block);
 	std::vector<Sample> inLeft (block), inRight (block), outLeft (block), outRight (block);
-	StereoSignal& output = result.output;
-	output.sampleRate = input.sampleRate;
-	output.left.clear ();
-	output.right.clear ();
+	result = {};
+	size_t inputLength = 0; // frames read so far: all of them once the input has ended
+	bool inputEnded = false;
 
-	// Blocks of input, then blocks of silence until `total` frames are out.
-	const auto run = [&] (size_t total) {
-		while (output.left.size () < total)
-		{
-			const size_t pos = output.left.size ();
-			const size_t n = std::min (block, total - pos);
-			for (size_t i = 0; i < n; ++i)
-			{
-				const bool inside = pos + i < input.left.size ();
-				inLeft[i] = inside ? Sample (input.left[pos + i]) : Sample (0);
-				inRight[i] = inside ? Sample (input.right[pos + i]) : Sample (0);
-			}
-			if (renderer.process (inLeft.data (), inRight.data (), outLeft.data (), outRight.data (),
-			                      static_cast<int32> (n)) != kResultOk)
-			{
-				error = "the processor failed to process a block";
-				return false;
-			}
-			for (size_t i = 0; i < n; ++i)
-			{
-				output.left.push_back (static_cast<float> (outLeft[i]));
-				output.right.push_back (static_cast<float> (outRight[i]));
-			}
-		}
+	// The next block of input into inLeft and inRight, silence past its end.
+	const auto readBlock = [&] (size_t& framesRead) {
+		framesRead = 0;
+		if (!inputEnded && !input.read (readLeft.data (), readRight.data (), block, framesRead, error))
+			return false;
+		inputLength += framesRead;
+		inputEnded = inputEnded || framesRead < block;
+		std::copy_n (readLeft.begin (), framesRead, inLeft.begin ());
+		std::copy_n (readRight.begin (), framesRead, inRight.begin ());
+		std::fill (inLeft.begin () + framesRead, inLeft.end (), Sample (0));
+		std::fill (inRight.begin () + framesRead, inRight.end (), Sample (0));
 		return true;
 	};
+	// The first `frames` frames of inLeft and inRight through the processor
+	// and out to the file.
+	const auto processBlock = [&] (size_t frames) {
+		if (renderer.process (inLeft.data (), inRight.data (), outLeft.data (), outRight.data (),
+		                      static_cast<int32> (frames)) != kResultOk)
+		{
+			error = "the processor failed to process a block";
+			return RenderOutcome::kProcessorFailed;
+		}
+		std::transform (outLeft.begin (), outLeft.begin () + frames, writeLeft.begin (),
+		                [] (Sample sample) { return static_cast<float> (sample); });
+		std::transform (outRight.begin (), outRight.begin () + frames, writeRight.begin (),
+		                [] (Sample sample) { return static_cast<float> (sample); });
+		if (!output.write (writeLeft.data (), writeRight.data (), frames, error))
+			return RenderOutcome::kWriteFailed;
+		result.frames += frames;
+		return RenderOutcome::kRendered;
+	};
 
-	// The tail follows the parameters, which the first block delivers.
-	if (!run (std::min (block, input.left.size ())))
-		return false;
+	// The tail follows the parameters, which the first block delivers; an
+	// input shorter than a block makes a shorter first block.
+	size_t framesRead = 0;
+	if (!readBlock (framesRead))
+		return RenderOutcome::kReadFailed;
+	if (framesRead > 0)
+	{
+		if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
+			return outcome;
+	}
 	const uint32 tail = instance.processor ().getTailSamples ();
-	const auto maxTail = static_cast<uint32> (60.0 * input.sampleRate);
+	const auto maxTail = static_cast<uint32> (60.0 * input.sampleRate ());
 	result.tailCapped = tail > maxTail;
 	result.tailSamples = std::min (tail, maxTail);
-	if (!run (input.left.size () + result.tailSamples))
-		return false;
+
+	// Then whole blocks, the input running on into silence, until the tail
+	// after the input's last frame is out.
+	for (;;)
+	{
+		if (!readBlock (framesRead))
+			return RenderOutcome::kReadFailed;
+		const size_t end = inputEnded ? inputLength + result.tailSamples : std::numeric_limits<size_t>::max ();
+		const size_t frames = std::min (block, end - result.frames);
+		if (frames == 0)
+			break;
+		if (const auto outcome = processBlock (frames); outcome != RenderOutcome::kRendered)
+			return outcome;
+	}
 
 	renderer.stop ();
-	return true;
+	return RenderOutcome::kRendered;
 }
 
-template bool render<float> (const Hosting::PluginInstance&, const StereoSignal&, int,
-                             const std::vector<std::pair<ParamID, ParamValue>>&, RenderResult&,
-                             std::string&);
-template bool render<double> (const Hosting::PluginInstance&, const StereoSignal&, int,
-                              const std::vector<std::pair<ParamID, ParamValue>>&, RenderResult&,
-                              std::string&);
+template RenderOutcome render<float> (const Hosting::PluginInstance&, StereoSource&, WavWriter&, int,
+                                      const std::vector<std::pair<ParamID, ParamValue>>&, RenderResult&,
+                                      std::string&);
+template RenderOutcome render<double> (const Hosting::PluginInstance&, StereoSource&, WavWriter&, int,
+                                       const std::vector<std::pair<ParamID, ParamValue>>&, RenderResult&,
+                                       std::string&);
 
 } // namespace Tarvine::Render

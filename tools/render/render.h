@@ -1,30 +1,42 @@
 #pragma once
 
-#include "demosignal.h"
 #include "plugininstance.h"
+#include "stereosource.h"
+#include "wavwriter.h"
 
 #include "pluginterfaces/vst/vsttypes.h"
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace Tarvine::Render {
 
+enum class RenderOutcome
+{
+	kRendered,
+	kProcessorFailed, // refused the setup or failed a block
+	kReadFailed,
+	kWriteFailed
+};
+
 struct RenderResult
 {
-	StereoSignal output;
+	size_t frames = 0; // written, tail included
 	Steinberg::uint32 tailSamples = 0;
 	bool tailCapped = false;
 };
 
-// Runs `input` through the instance in blocks of `blockSize`, with the
-// parameter changes in the first block, then as many blocks of silence as
-// the processor reports for its tail (at most a minute). False with a
-// reason in `error` when the processor refuses to set up or to process.
+// Streams `input` through the instance into `output` in blocks of
+// `blockSize`, with the parameter changes in the first block, then as many
+// frames of silence as the processor reports for its tail (at most a
+// minute). Holds a block of samples at a time, whatever the length; when
+// it fails, `error` says why.
 template <typename Sample>
-bool render (const Hosting::PluginInstance& instance, const StereoSignal& input, int blockSize,
-             const std::vector<std::pair<Steinberg::Vst::ParamID, Steinberg::Vst::ParamValue>>& changes,
-             RenderResult& result, std::string& error);
+RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
+                      int blockSize,
+                      const std::vector<std::pair<Steinberg::Vst::ParamID, Steinberg::Vst::ParamValue>>& changes,
+                      RenderResult& result, std::string& error);
 
 } // namespace Tarvine::Render

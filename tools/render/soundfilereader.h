@@ -1,0 +1,40 @@
+#pragma once
+
+#include "soundfilehandle.h"
+#include "stereosource.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Tarvine::Render {
+
+// A sound file in any format libsndfile reads, as a stereo source: a mono
+// file goes to both channels, a file with more than two channels gives its
+// first two. Reads a fixed chunk at a time, whatever the file's length.
+class SoundFileReader final : public StereoSource
+{
+public:
+	// Null with a reason in `error` when the file cannot be opened or holds
+	// no audio.
+	static std::unique_ptr<SoundFileReader> open (const std::string& path, std::string& error);
+
+	double sampleRate () const override { return rate; }
+	bool read (float* left, float* right, size_t frames, size_t& framesRead,
+	           std::string& error) override;
+
+private:
+	SoundFileReader (SoundFileHandle file, int channels, double sampleRate);
+
+	bool refill (std::string& error);
+
+	SoundFileHandle file;
+	size_t channels;
+	double rate;
+	std::vector<float> chunk; // interleaved, as the file holds it
+	size_t chunkFrames = 0;
+	size_t chunkPosition = 0;
+	bool ended = false;
+};
+
+} // namespace Tarvine::Render

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Tarvine::Render {
+
+// A stereo signal read front to back a piece at a time, so that a render
+// holds one piece of it, however long it is.
+class StereoSource
+{
+public:
+	virtual ~StereoSource () = default;
+
+	virtual double sampleRate () const = 0;
+
+	// Up to `frames` frames into `left` and `right`, in `framesRead`: fewer
+	// only where the signal ends, after which every read gives none. False
+	// with a reason in `error` when the signal cannot be read.
+	virtual bool read (float* left, float* right, size_t frames, size_t& framesRead,
+	                   std::string& error) = 0;
+};
+
+} // namespace Tarvine::Render
