@@ -68,6 +68,20 @@ protected:
 
 	void verify (FakeOwner::About* about, CView* view) { about->verifyView (view, attributes, nullptr); }
 
+	struct BoundViews
+	{
+		CTextLabel* label;
+		RawValueButton* button;
+	};
+	// A new label and a new button, shown to `about` in the editor's order.
+	BoundViews bindLabelAndButton (FakeOwner::About* about)
+	{
+		BoundViews views {makeLabel (), makeButton ()};
+		verify (about, views.label);
+		verify (about, views.button);
+		return views;
+	}
+
 	FakeOwner owner;
 	UIAttributes attributes;
 };
@@ -87,10 +101,7 @@ class AboutTextForButtonValue : public AboutControllerTest,
 TEST_P (AboutTextForButtonValue, ShowsTheLineExactlyWhileTheButtonIsNonZero)
 {
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 
 	button->switchTo (GetParam ().value);
 	EXPECT_EQ (textOf (label), GetParam ().showsLine ? fullLine ("VST3") : "");
@@ -110,10 +121,7 @@ INSTANTIATE_TEST_SUITE_P (
 TEST_F (AboutControllerTest, LineReadsVersionFormatAndPlatform)
 {
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 	button->switchTo (1.f);
 	EXPECT_EQ (textOf (label), "1.1.0, VST3 " + hostPlatformText ());
 	button->switchTo (0.f);
@@ -127,10 +135,7 @@ TEST_F (AboutControllerTest, LineReadsVersionFormatAndPlatform)
 TEST_F (AboutControllerTest, HostThatWrapsAsAudioUnitShowsAU)
 {
 	auto about = owner.makeAbout (true);
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 	button->switchTo (1.f);
 	EXPECT_EQ (textOf (label), fullLine ("AU"));
 
@@ -189,10 +194,7 @@ TEST_F (AboutControllerTest, OtherViewsPassThroughUntouched)
 TEST_F (AboutControllerTest, ValueChangesOfOtherControlsAreIgnored)
 {
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 
 	RawValueButton stranger;
 	stranger.setValue (1.f);
@@ -208,10 +210,7 @@ TEST_F (AboutControllerTest, ValueChangesOfOtherControlsAreIgnored)
 TEST_F (AboutControllerTest, DeletingTheLabelLeavesTheButtonBound)
 {
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 
 	auto unrelated = new CView (CRect (0, 0, 10, 10));
 	about->viewWillDelete (unrelated);
@@ -254,10 +253,7 @@ TEST_F (AboutControllerTest, ButtonDeletedBeforeTheSubControllerIsNeverTouchedAg
 TEST_F (AboutControllerTest, ButtonDeletedAloneThenTheSubController)
 {
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 
 	button->forget ();
 	delete about;
@@ -270,10 +266,7 @@ TEST_F (AboutControllerTest, SubControllerDeletedBeforeItsViewsLeavesThemNoListe
 	// The editor's own teardown releases the sub-controller when its view is
 	// removed from the frame, before the views are deleted.
 	auto about = owner.makeAbout ();
-	auto label = makeLabel ();
-	auto button = makeButton ();
-	verify (about, label);
-	verify (about, button);
+	auto [label, button] = bindLabelAndButton (about);
 
 	delete about;
 	button->switchTo (1.f);
