@@ -32,6 +32,36 @@ struct Stereo
 	std::vector<float> left, right;
 };
 
+// One block of `input` on both channels of `processor` through `numInputs`
+// input buses (0 or 1, the bus array present or not), into output buffers
+// that hold something other than silence beforehand.
+Stereo processOnce (IAudioProcessor& processor, float input, IParameterChanges* changes, int32 numInputs = 1,
+                    bool inputArray = true)
+{
+	std::vector<float> inL (kBlock, input), inR (kBlock, input);
+	Stereo out {std::vector<float> (kBlock, 9.0f), std::vector<float> (kBlock, 9.0f)};
+	float* ins[] = {inL.data (), inR.data ()};
+	float* outs[] = {out.left.data (), out.right.data ()};
+	AudioBusBuffers inBus {};
+	inBus.numChannels = 2;
+	inBus.channelBuffers32 = ins;
+	AudioBusBuffers outBus {};
+	outBus.numChannels = 2;
+	outBus.channelBuffers32 = outs;
+
+	ProcessData data {};
+	data.processMode = kRealtime;
+	data.symbolicSampleSize = kSample32;
+	data.numSamples = kBlock;
+	data.numInputs = numInputs;
+	data.numOutputs = 1;
+	data.inputs = inputArray ? &inBus : nullptr;
+	data.outputs = &outBus;
+	data.inputParameterChanges = changes;
+	EXPECT_EQ (processor.process (data), kResultOk);
+	return out;
+}
+
 struct CarelessHost : Tarvine::Test::BundleFixture
 {
 	IPtr<IComponent> component;
@@ -71,32 +101,10 @@ struct CarelessHost : Tarvine::Test::BundleFixture
 			queue->addPoint (0, on ? 1.0 : 0.0, index);
 	}
 
-	// One block of `input` on both channels through `numInputs` input buses
-	// (0 or 1, the bus array present or not), into output buffers that hold
-	// something other than silence beforehand.
+	// One block through processOnce, carrying the queued changes.
 	Stereo block (float input, int32 numInputs = 1, bool inputArray = true)
 	{
-		std::vector<float> inL (kBlock, input), inR (kBlock, input);
-		Stereo out {std::vector<float> (kBlock, 9.0f), std::vector<float> (kBlock, 9.0f)};
-		float* ins[] = {inL.data (), inR.data ()};
-		float* outs[] = {out.left.data (), out.right.data ()};
-		AudioBusBuffers inBus {};
-		inBus.numChannels = 2;
-		inBus.channelBuffers32 = ins;
-		AudioBusBuffers outBus {};
-		outBus.numChannels = 2;
-		outBus.channelBuffers32 = outs;
-
-		ProcessData data {};
-		data.processMode = kRealtime;
-		data.symbolicSampleSize = kSample32;
-		data.numSamples = kBlock;
-		data.numInputs = numInputs;
-		data.numOutputs = 1;
-		data.inputs = inputArray ? &inBus : nullptr;
-		data.outputs = &outBus;
-		data.inputParameterChanges = &changes;
-		EXPECT_EQ (processor->process (data), kResultOk);
+		const Stereo out = processOnce (*processor, input, &changes, numInputs, inputArray);
 		changes.clearQueue ();
 		return out;
 	}
@@ -179,13 +187,13 @@ TEST_F (CarelessHost, ABlockWithoutAnInputBusIsSilent)
 	}
 }
 
-// Rates that are not positive and finite, or beyond the highest accepted,
+// Rates that are not finite, below the lowest or beyond the highest accepted
 // are refused at the setup; the highest rate the SDK's validator tries is
 // accepted and processed.
 TEST_F (CarelessHost, SetupRefusesRatesTheEngineCannotRunAt)
 {
 	const double inf = std::numeric_limits<double>::infinity ();
-	for (double rate : {0.0, -44100.0, std::numeric_limits<double>::quiet_NaN (), inf, 2e6, 1e9})
+	for (double rate : {0.0, -44100.0, std::numeric_limits<double>::quiet_NaN (), inf, 1.0, 3.9, 2e6, 1e9})
 		EXPECT_EQ (setup (rate), kInvalidArgument) << rate;
 	EXPECT_EQ (processor->getTailSamples (), 22050u) << "the previous rate stands";
 
@@ -194,6 +202,29 @@ TEST_F (CarelessHost, SetupRefusesRatesTheEngineCannotRunAt)
 	const Stereo out = block (0.5f);
 	EXPECT_TRUE (finite (out));
 	EXPECT_FALSE (silent (out));
+}
+
+// A host that sets up, activates and processes a processor it never
+// initialized gets what an initialized one gives, not NaN.
+TEST_F (CarelessHost, ActivatedWithoutInitializeSoundsLikeAnInitializedProcessor)
+{
+	IPtr<IComponent> bare = factory ().createInstance<IComponent> (VST3::UID::fromTUID (PlugProcessorUID.toTUID ()));
+	IPtr<IAudioProcessor> bareProcessor = U::cast<IAudioProcessor> (bare);
+	ASSERT_TRUE (bareProcessor);
+	ProcessSetup setup {kRealtime, kSample32, kBlock, 44100.0};
+	ASSERT_EQ (bareProcessor->setupProcessing (setup), kResultOk);
+	ASSERT_EQ (bare->setActive (true), kResultOk);
+	ASSERT_EQ (component->setActive (true), kResultOk);
+	for (int32 i = 0; i < 44100 / kBlock; ++i)
+	{
+		const float input = i % 2 ? 0.5f : -0.5f;
+		const Stereo expected = block (input);
+		const Stereo out = processOnce (*bareProcessor, input, nullptr);
+		ASSERT_TRUE (finite (out)) << "block " << i;
+		ASSERT_EQ (out.left, expected.left) << "block " << i;
+		ASSERT_EQ (out.right, expected.right) << "block " << i;
+	}
+	EXPECT_EQ (bare->setActive (false), kResultOk);
 }
 
 // A state restored while active counts for the tail at once, before the

@@ -2,11 +2,13 @@
 #include "plugininstance.h"
 #include "processor/paramids.h"
 #include "stereorenderer.h"
+#include "teststreams.h"
 
 #include "public.sdk/source/common/memorystream.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -57,6 +59,33 @@ TEST_F (InstanceFixture, ControllerShowsTheProcessorsSavedDefaults)
 		const ParamValue value = instance->controller ().getParamNormalized (e.id);
 		EXPECT_EQ (value, e.normalized) << e.id;
 		EXPECT_EQ (instance->valueText (e.id, value), e.text) << e.id;
+	}
+}
+
+// A host stream may deliver a few bytes per read: a saved record is restored
+// whole by the processor and the controller all the same, and saved whole.
+TEST_F (InstanceFixture, StateThroughAStreamThatMovesAFewBytesPerCall)
+{
+	MemoryStream saved;
+	ASSERT_EQ (instance->component ().getState (&saved), kResultOk);
+	std::vector<unsigned char> record = Tarvine::Test::streamBytes (saved);
+	ASSERT_EQ (record.size (), 124u);
+	const double mix = 0.125; // the second value after the 12-byte header
+	std::memcpy (record.data () + 12 + 8, &mix, sizeof mix);
+
+	for (int32 chunk : {7, 4, 1})
+	{
+		SCOPED_TRACE (chunk);
+		Tarvine::Test::TrickleStream forProcessor (chunk, record);
+		ASSERT_EQ (instance->component ().setState (&forProcessor), kResultOk);
+		Tarvine::Test::TrickleStream resaved (chunk);
+		ASSERT_EQ (instance->component ().getState (&resaved), kResultOk);
+		EXPECT_EQ (resaved.written (), record);
+
+		Tarvine::Test::TrickleStream forController (chunk, record);
+		ASSERT_EQ (instance->controller ().setComponentState (&forController), kResultOk);
+		EXPECT_EQ (instance->controller ().getParamNormalized (kParamMix), mix);
+		ASSERT_EQ (instance->controller ().setParamNormalized (kParamMix, 0.5), kResultOk);
 	}
 }
 

@@ -2,6 +2,8 @@
 #include "enginestate.h"
 #include "teststreams.h"
 
+#include "processor/enginelimits.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -138,23 +140,26 @@ TEST (Activation, DeactivationFreesTheLinesAndIsSafeToRepeat)
 	EXPECT_EQ (host.component->setActive (false), kResultOk);
 }
 
-// A positive rate too low for a single sample of line passes the setup but
-// not the activation, and the processor stays inactive: process answers with
-// silence. (Rates that are not positive and finite never pass the setup.)
+// A rate too low for a single sample of line is refused at the setup, so
+// the processor stays inactive and process answers with silence; the lowest
+// accepted rate runs on lines of one sample.
 TEST (Activation, RefusesRatesWithoutAUsableLine)
 {
-	const double rates[] = {3.0, 0.5, std::numeric_limits<double>::denorm_min ()};
+	const double rates[] = {3.0, std::nextafter (kLowestSampleRate, 0.0), 1.0, 0.5,
+	                        std::numeric_limits<double>::denorm_min ()};
 	for (double rate : rates)
 	{
 		EngineHost host (rate, kSample64, false);
-		ASSERT_EQ (host.setup (rate, kSample64), kResultOk) << rate;
-		EXPECT_EQ (host.component->setActive (true), kInvalidArgument) << rate;
-		for (double* line : host.object->delayLines)
-			EXPECT_EQ (line, nullptr) << rate;
-		const auto [left, right] = host.frame (0.5, -0.5);
-		EXPECT_EQ (left, 0.0) << rate;
-		EXPECT_EQ (right, 0.0) << rate;
+		ASSERT_EQ (host.setup (rate, kSample64), kInvalidArgument) << rate;
+		EXPECT_EQ (host.component->setActive (true), kResultOk) << rate << ": the previous rate stands";
+		EXPECT_EQ (host.object->engineSampleRate, 44100.0) << rate;
 	}
+
+	EngineHost lowest (kLowestSampleRate);
+	ASSERT_EQ (lowest.activationResult, kResultOk);
+	EXPECT_EQ (lowest.object->lineLength, 1);
+	const auto [left, right] = lowest.frame (0.5, -0.5);
+	EXPECT_TRUE (std::isfinite (left) && std::isfinite (right));
 }
 
 // A host that initializes or terminates an active processor without

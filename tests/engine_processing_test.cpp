@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -386,6 +387,103 @@ TEST (BlockProcessing, NonFiniteInputEntersAsSilence)
 	const auto fromClean = b.render (clean, clean, 256);
 	EXPECT_EQ (hashBits (fromPoisoned.first), hashBits (fromClean.first));
 	EXPECT_EQ (hashBits (fromPoisoned.second), hashBits (fromClean.second));
+}
+
+// A finite input far beyond any audio, up to the largest double, is held at
+// a bound instead of overflowing the engine: the output stays finite, and
+// once the tail has passed it is what the same music gives without it.
+TEST (BlockProcessing, HugeInputLeavesNoTraceAfterTheTail)
+{
+	constexpr double kRate = 44100.0;
+	const double huge = std::numeric_limits<double>::max ();
+	std::vector<double> music (6 * 44100);
+	for (size_t i = 0; i < music.size (); ++i)
+		music[i] = 0.5 * std::sin (2.0 * 3.141592653589793 * 440.0 * static_cast<double> (i) / kRate);
+	std::vector<double> loud = music;
+	for (size_t i = 4410; i < 4410 + 64; ++i)
+		loud[i] = i % 2 ? huge : -huge;
+	std::vector<double> quiet = music;
+	for (size_t i = 4410; i < 4410 + 64; ++i)
+		quiet[i] = 0.0;
+
+	EngineHost a;
+	EngineHost b;
+	const size_t tailEnd = 4410 + 64 + a.processor->getTailSamples ();
+	const auto fromLoud = a.render (loud, loud, 64);
+	const auto fromQuiet = b.render (quiet, quiet, 64);
+	double largestAfterTheTail = 0.0;
+	for (size_t i = 0; i < music.size (); ++i)
+	{
+		ASSERT_TRUE (std::isfinite (fromLoud.first[i]) && std::isfinite (fromLoud.second[i])) << i;
+		if (i < tailEnd)
+			continue;
+		largestAfterTheTail = std::max (largestAfterTheTail, std::abs (fromLoud.first[i] - fromQuiet.first[i]));
+		largestAfterTheTail = std::max (largestAfterTheTail, std::abs (fromLoud.second[i] - fromQuiet.second[i]));
+	}
+	EXPECT_LT (largestAfterTheTail, 1e-3) << "the music itself peaks near 0.25";
+}
+
+// Crossed, in-place or separate: whichever input buffers the host hands back
+// as outputs, bypass gives each output channel its own input channel.
+TEST (Bypass, CopiesRightWhateverTheBuffersAlias)
+{
+	struct Case
+	{
+		const char* what;
+		int32 leftOut;  // 0, 1: the left or right input buffer; 2, 3: a buffer of its own
+		int32 rightOut;
+	};
+	const Case cases[] = {
+		{"separate", 2, 3},
+		{"in place", 0, 1},
+		{"crossed", 1, 0},
+		{"left output on the right input", 1, 3},
+		{"right output on the left input", 2, 0},
+	};
+	for (const Case& c : cases)
+	{
+		EngineHost host;
+		host.change (kParamBypass, 1.0);
+		host.flush ();
+		std::vector<double> buffers[] = {std::vector<double> (64, 0.25), std::vector<double> (64, -0.75),
+		                                 std::vector<double> (64, 9.0), std::vector<double> (64, 9.0)};
+		double* in[] = {buffers[0].data (), buffers[1].data ()};
+		double* out[] = {buffers[c.leftOut].data (), buffers[c.rightOut].data ()};
+		ASSERT_EQ (host.run (in, out, 64), kResultOk) << c.what;
+		for (int32 i = 0; i < 64; ++i)
+		{
+			ASSERT_EQ (out[0][i], 0.25) << c.what << " left at " << i;
+			ASSERT_EQ (out[1][i], -0.75) << c.what << " right at " << i;
+		}
+	}
+}
+
+// An output bus with more channels than the stereo pair: the engine writes
+// the pair as it would alone and silence past it; bypass gives every channel
+// its own input.
+TEST (BlockProcessing, ChannelsPastThePair)
+{
+	const std::vector<double> input = noise (512, 21, 0.9);
+	EngineHost stereo;
+	const auto expected = stereo.render (input, input, 512);
+	for (bool bypass : {false, true})
+	{
+		EngineHost host;
+		host.change (kParamBypass, bypass ? 1.0 : 0.0);
+		host.flush ();
+		std::vector<double> in3 (512, 0.125), in4 (512, -0.5);
+		std::vector<double> outs[4];
+		for (auto& o : outs)
+			o.assign (512, 9.0);
+		std::vector<double> inL = input, inR = input;
+		double* in[] = {inL.data (), inR.data (), in3.data (), in4.data ()};
+		double* out[] = {outs[0].data (), outs[1].data (), outs[2].data (), outs[3].data ()};
+		ASSERT_EQ (host.run (in, out, 512, 4), kResultOk);
+		EXPECT_EQ (hashBits (outs[0]), hashBits (bypass ? input : expected.first)) << bypass;
+		EXPECT_EQ (hashBits (outs[1]), hashBits (bypass ? input : expected.second)) << bypass;
+		EXPECT_EQ (outs[2], bypass ? in3 : std::vector<double> (512, 0.0)) << bypass;
+		EXPECT_EQ (outs[3], bypass ? in4 : std::vector<double> (512, 0.0)) << bypass;
+	}
 }
 
 // In-place buffers give the same output as separate ones.

@@ -11,6 +11,7 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 using Tarvine::Test::fillStream;
 using Tarvine::Test::LimitedStream;
+using Tarvine::Test::TrickleStream;
 using Tarvine::Test::streamBytes;
 
 namespace {
@@ -171,4 +172,30 @@ TEST (ParamStateStream, RefusedWriteIsReported)
 	LimitedStream exact (124);
 	EXPECT_EQ (writeParamState (sampleRecord (), &exact), kResultOk);
 	EXPECT_EQ (exact.bytes.size (), 124u);
+}
+
+// A stream may move fewer bytes per call than asked: the record is read and
+// written whole all the same, and a stream that ends early still leaves the
+// target untouched.
+TEST (ParamStateStream, StreamsThatMoveAFewBytesPerCall)
+{
+	MemoryStream whole;
+	ASSERT_EQ (writeParamState (sampleRecord (), &whole), kResultOk);
+	const std::vector<unsigned char> expected = streamBytes (whole);
+	for (int32 chunk : {7, 4, 1})
+	{
+		TrickleStream out (chunk);
+		ASSERT_EQ (writeParamState (sampleRecord (), &out), kResultOk) << chunk;
+		EXPECT_EQ (out.written (), expected) << chunk;
+
+		TrickleStream in (chunk, expected);
+		ParamState s;
+		ASSERT_EQ (readParamState (s, &in), kResultOk) << chunk;
+		expectSameRecord (s, sampleRecord ());
+
+		TrickleStream early (chunk, std::vector<unsigned char> (expected.begin (), expected.begin () + 100));
+		ParamState untouched;
+		EXPECT_EQ (readParamState (untouched, &early), kResultFalse) << chunk;
+		expectSameRecord (untouched, ParamState {});
+	}
 }

@@ -186,7 +186,7 @@ struct SetupProbe : PlugProcessor
 
 // A rate the engine cannot run at, or one whose delay memory would be out of
 // all proportion, is refused before anything of the setup is taken.
-TEST (ProcessingSetup, RefusesRatesThatAreNotPositiveOrTooHigh)
+TEST (ProcessingSetup, RefusesRatesTooLowOrTooHigh)
 {
 	IPtr<SetupProbe> probe = owned (new SetupProbe);
 	IPtr<IAudioProcessor> processor = U::cast<IAudioProcessor> (static_cast<IAudioProcessor*> (probe.get ()));
@@ -196,7 +196,9 @@ TEST (ProcessingSetup, RefusesRatesThatAreNotPositiveOrTooHigh)
 
 	const double inf = std::numeric_limits<double>::infinity ();
 	const double refused[] = {0.0, -0.0, -48000.0, std::numeric_limits<double>::quiet_NaN (), inf, -inf,
-	                          std::nextafter (kHighestSampleRate, inf), 20e6, 1e9};
+	                          std::numeric_limits<double>::denorm_min (), 1.0, 3.9,
+	                          std::nextafter (kLowestSampleRate, 0.0), std::nextafter (kHighestSampleRate, inf),
+	                          20e6, 1e9};
 	for (double rate : refused)
 	{
 		ProcessSetup setup {kOffline, kSample32, 64, rate};
@@ -209,8 +211,9 @@ TEST (ProcessingSetup, RefusesRatesThatAreNotPositiveOrTooHigh)
 		EXPECT_EQ (processor->getTailSamples (), 24000u) << rate;
 	}
 
-	// The highest rate the SDK's validator tries, and the highest accepted.
-	for (double rate : {1234567.8, kHighestSampleRate})
+	// The lowest accepted, the highest rate the SDK's validator tries, and
+	// the highest accepted.
+	for (double rate : {kLowestSampleRate, 1234567.8, kHighestSampleRate})
 	{
 		ProcessSetup setup {kRealtime, kSample32, 512, rate};
 		EXPECT_EQ (processor->setupProcessing (setup), kResultOk) << rate;

@@ -2,7 +2,9 @@
 
 #include "public.sdk/source/common/memorystream.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace Tarvine::Test {
@@ -53,6 +55,63 @@ public:
 
 private:
 	Steinberg::int32 capacity;
+};
+
+// A host stream that moves at most `chunk` bytes per call and reports how
+// many, as IBStream allows (a pipe or a host's own buffering may do so); it
+// holds `bytes` and reads them from the start.
+class TrickleStream : public Steinberg::IBStream
+{
+public:
+	TrickleStream (Steinberg::int32 chunk, std::vector<unsigned char> bytes = {})
+	: chunk (chunk), bytes (std::move (bytes))
+	{
+	}
+
+	Steinberg::tresult PLUGIN_API read (void* buffer, Steinberg::int32 numBytes, Steinberg::int32* numRead) override
+	{
+		const auto left = static_cast<Steinberg::int32> (bytes.size ()) - position;
+		const auto n = std::min ({numBytes, chunk, left});
+		std::memcpy (buffer, bytes.data () + position, static_cast<size_t> (n));
+		position += n;
+		if (numRead)
+			*numRead = n;
+		return Steinberg::kResultOk;
+	}
+	Steinberg::tresult PLUGIN_API write (void* buffer, Steinberg::int32 numBytes,
+	                                     Steinberg::int32* numWritten) override
+	{
+		const auto n = std::min (numBytes, chunk);
+		const auto* p = static_cast<const unsigned char*> (buffer);
+		bytes.insert (bytes.end (), p, p + n);
+		if (numWritten)
+			*numWritten = n;
+		return Steinberg::kResultOk;
+	}
+	Steinberg::tresult PLUGIN_API seek (Steinberg::int64, Steinberg::int32, Steinberg::int64*) override
+	{
+		return Steinberg::kResultFalse;
+	}
+	Steinberg::tresult PLUGIN_API tell (Steinberg::int64* pos) override
+	{
+		if (pos)
+			*pos = position;
+		return Steinberg::kResultOk;
+	}
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID, void** obj) override
+	{
+		*obj = nullptr;
+		return Steinberg::kNoInterface;
+	}
+	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
+	Steinberg::uint32 PLUGIN_API release () override { return 1; }
+
+	const std::vector<unsigned char>& written () const { return bytes; }
+
+private:
+	Steinberg::int32 chunk;
+	std::vector<unsigned char> bytes;
+	Steinberg::int32 position = 0;
 };
 
 // The bytes a memory stream holds.

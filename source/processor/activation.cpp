@@ -60,6 +60,7 @@ void setFixedDelays (const double (&tableMs)[4], double (&delayMs)[4], int32 (&l
 
 tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 {
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	// No process call runs now: a restored record that the audio thread has
 	// not taken yet is applied here.
 	takePendingState ();
@@ -128,9 +129,9 @@ tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 	coefficientsValid = false;
 
 	updateParameters (true);
+	tailFollowsEngine ();
 
 	active = true;
-	engineValuesDerived = true;
 	return AudioEffect::setActive (state);
 }
 

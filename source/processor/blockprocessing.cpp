@@ -1,3 +1,4 @@
+#include "processor/enginelimits.h"
 #include "processor/paramids.h"
 #include "processor/plugprocessor.h"
 #include "processor/reverbcore.h"
@@ -16,10 +17,15 @@ namespace {
 constexpr double kDenormalGuard = 1e-18;
 
 // A non-finite input sample would stay in the filters and lines until the
-// next activation: it enters the engine as silence instead.
-inline double finiteOrZero (double x)
+// next activation: it enters the engine as silence instead. A finite one is
+// held within kLoudestInput, so that no sum inside the engine can overflow.
+inline double engineInput (double x)
 {
-	return x - x == 0.0 ? x : 0.0;
+	if (!(x - x == 0.0))
+		return 0.0;
+	if (x > kLoudestInput)
+		return kLoudestInput;
+	return x < -kLoudestInput ? -kLoudestInput : x;
 }
 
 int32 bytesPerSample (int32 symbolicSampleSize)
@@ -35,8 +41,8 @@ void** channelsOf (const AudioBusBuffers& bus, int32 symbolicSampleSize)
 	                                       : reinterpret_cast<void**> (bus.channelBuffers64);
 }
 
-// Silence on every output channel the block provides.
-void silenceOutputs (ProcessData& data)
+// Silence on every output channel the block provides from `firstChannel` on.
+void silenceOutputs (ProcessData& data, int32 firstChannel = 0)
 {
 	if (data.numOutputs <= 0 || !data.outputs)
 		return;
@@ -45,10 +51,46 @@ void silenceOutputs (ProcessData& data)
 	if (!channels)
 		return;
 	const size_t bytes = static_cast<size_t> (data.numSamples) * bytesPerSample (data.symbolicSampleSize);
-	for (int32 c = 0; c < out.numChannels; ++c)
+	for (int32 c = firstChannel; c < out.numChannels; ++c)
 	{
 		if (channels[c])
 			std::memset (channels[c], 0, bytes);
+	}
+}
+
+// Output channel c is input channel c, or silence where the input has no
+// such channel. A host may hand over the same buffers for input and output,
+// even crossed (the left output on the right input), so each frame of the
+// stereo pair is read whole before it is written; channels past the pair
+// follow, each from its own input.
+template <typename Sample>
+void passThrough (Sample** in, int32 inChannels, Sample** out, int32 outChannels, int32 numSamples)
+{
+	if (!out)
+		return;
+	auto input = [&] (int32 c) -> const Sample* { return in && c < inChannels ? in[c] : nullptr; };
+	Sample* const outL = outChannels > 0 ? out[0] : nullptr;
+	Sample* const outR = outChannels > 1 ? out[1] : nullptr;
+	const Sample* const inL = input (0);
+	const Sample* const inR = input (1);
+	for (int32 i = 0; i < numSamples; ++i)
+	{
+		const Sample left = inL ? inL[i] : Sample ();
+		const Sample right = inR ? inR[i] : Sample ();
+		if (outL)
+			outL[i] = left;
+		if (outR)
+			outR[i] = right;
+	}
+	const size_t bytes = static_cast<size_t> (numSamples) * sizeof (Sample);
+	for (int32 c = 2; c < outChannels; ++c)
+	{
+		if (!out[c])
+			continue;
+		if (const Sample* from = input (c))
+			std::memmove (out[c], from, bytes);
+		else
+			std::memset (out[c], 0, bytes);
 	}
 }
 
@@ -92,6 +134,8 @@ tresult PLUGIN_API PlugProcessor::process (ProcessData& data)
 		processBlockFloat (data.inputs[0].channelBuffers32, data.outputs[0].channelBuffers32, data.numSamples);
 	else
 		processBlockDouble (data.inputs[0].channelBuffers64, data.outputs[0].channelBuffers64, data.numSamples);
+	// The engine writes the stereo pair; channels past it get silence.
+	silenceOutputs (data, 2);
 	return kResultOk;
 }
 
@@ -149,23 +193,13 @@ void PlugProcessor::bypassBlock (ProcessData& data)
 	if (!data.outputs)
 		return;
 	const AudioBusBuffers& out = data.outputs[0];
-	void** outChannels = channelsOf (out, data.symbolicSampleSize);
-	if (!outChannels)
-		return;
-	const int32 inChannelCount = data.inputs ? data.inputs[0].numChannels : 0;
-	void** inChannels = data.inputs ? channelsOf (data.inputs[0], data.symbolicSampleSize) : nullptr;
-	const size_t bytes = static_cast<size_t> (data.numSamples) * bytesPerSample (data.symbolicSampleSize);
-	for (int32 c = 0; c < out.numChannels; ++c)
-	{
-		void* to = outChannels[c];
-		const void* from = inChannels && c < inChannelCount ? inChannels[c] : nullptr;
-		if (!to || from == to)
-			continue;
-		if (from)
-			std::memcpy (to, from, bytes);
-		else
-			std::memset (to, 0, bytes);
-	}
+	const AudioBusBuffers* in = data.inputs ? &data.inputs[0] : nullptr;
+	if (data.symbolicSampleSize == kSample32)
+		passThrough (in ? in->channelBuffers32 : nullptr, in ? in->numChannels : 0, out.channelBuffers32,
+		             out.numChannels, data.numSamples);
+	else
+		passThrough (in ? in->channelBuffers64 : nullptr, in ? in->numChannels : 0, out.channelBuffers64,
+		             out.numChannels, data.numSamples);
 }
 
 void PlugProcessor::processBlockFloat (Sample32** inputs, Sample32** outputs, int32 numSamples)
@@ -191,8 +225,8 @@ void PlugProcessor::processBlock (Sample** inputs, Sample** outputs, int32 numSa
 
 	for (int32 i = 0; i < numSamples; ++i)
 	{
-		const double xL = finiteOrZero (static_cast<double> (inL[i])) + kDenormalGuard;
-		const double xR = finiteOrZero (static_cast<double> (inR[i])) + kDenormalGuard;
+		const double xL = engineInput (static_cast<double> (inL[i])) + kDenormalGuard;
+		const double xR = engineInput (static_cast<double> (inR[i])) + kDenormalGuard;
 
 		const double a = smootherPole;
 		const double b = smootherGain;

@@ -24,12 +24,23 @@ inline double engineNormalized (double value)
 // exhaust a host's memory or stall its main thread while it is cleared.
 constexpr double kHighestSampleRate = 1536000.0;
 
-// A sample rate the engine can be set up for: positive and at most the
-// highest. NaN fails both tests.
+// The lowest sample rate accepted: a quarter second of line must hold at
+// least one sample.
+constexpr double kLowestSampleRate = 4.0;
+
+// A sample rate the engine can be set up for: from the lowest to the highest.
+// NaN fails both tests.
 inline bool isAcceptedSampleRate (double sampleRate)
 {
-	return sampleRate > 0.0 && sampleRate <= kHighestSampleRate;
+	return sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate;
 }
+
+// The largest input magnitude that enters the engine; larger finite samples
+// are held at it. At 1024 times full scale (+60 dBFS) it is far above any
+// audio, yet it keeps every sum in the engine far from overflow, and what
+// such a sample leaves in the network's long, faint decay after the tail
+// (about -140 dB of the input) stays below hearing.
+constexpr double kLoudestInput = 1024.0;
 
 // int(x) for a length that must lie in [lowest, highest]: x is the rounded
 // count before truncation (ms x samplesPerMs + 0.5). Values outside the range

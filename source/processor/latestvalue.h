@@ -14,9 +14,10 @@ namespace Vst {
 // ever read while it is being written. Values not taken before the next
 // write are dropped: the reader sees the newest one.
 //
-// One thread writes and one thread reads at any time. Either role may move
-// to another thread when the two threads are otherwise synchronized (as the
-// host's calls to setActive and process are).
+// Exactly one writer and one reader: two writes, or two reads, must never
+// run at once (a second reader would corrupt the slot indices for good). A
+// role may pass to another thread when the calls of the two threads are
+// otherwise ordered, as the host orders process and setActive.
 template <typename T>
 class LatestValue
 {

@@ -4,7 +4,6 @@
 #include "entry/plugids.h"
 
 #include <iterator>
-#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -41,6 +40,7 @@ PlugProcessor::~PlugProcessor ()
 
 tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 {
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	if (AudioEffect::initialize (context) != kResultOk)
 		return kResultFalse;
 
@@ -63,10 +63,11 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 		return kOutOfMemory;
 	}
 
-	smoothingMs = 50.0;
-	midHpCornerHz = 20.0;
-	sideHpCornerHz = 60.0;
+	smoothingMs = kSmoothingMs;
+	midHpCornerHz = kMidHpCornerHz;
+	sideHpCornerHz = kSideHpCornerHz;
 	sampleRate = 44100.0;
+	tail.setSampleRate (sampleRate);
 	writeIndex = 0;
 	sharedIndex = 0;
 	lineLength = 0;
@@ -76,6 +77,7 @@ tresult PLUGIN_API PlugProcessor::initialize (FUnknown* context)
 tresult PLUGIN_API PlugProcessor::terminate ()
 {
 	// A host may terminate an active processor without switching it off.
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	stopEngine ();
 	return AudioEffect::terminate ();
 }
@@ -102,7 +104,9 @@ tresult PLUGIN_API PlugProcessor::setupProcessing (ProcessSetup& setup)
 		return kInvalidArgument;
 	// The tail length follows the new rate at once, even when the sample size
 	// is refused; the engine takes it up at its next activation.
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	sampleRate = setup.sampleRate;
+	tail.setSampleRate (sampleRate);
 	return AudioEffect::setupProcessing (setup);
 }
 
@@ -113,18 +117,11 @@ tresult PLUGIN_API PlugProcessor::canProcessSampleSize (int32 symbolicSampleSize
 
 uint32 PLUGIN_API PlugProcessor::getTailSamples ()
 {
-	// Half a second beyond the reverb time of the newest record, truncated:
-	// a record restored a moment ago counts at once, though the audio thread
-	// takes it only with its next block. A host's odd sample rate must not
-	// turn into an out-of-range conversion.
-	takePublishedState ();
-	const double rvbTime = engineValuesDerived ? reverbTimeMsFor (hostState.values[3]) : 0.0;
-	const double tail = (rvbTime * 0.001 + 0.5) * sampleRate;
-	if (!(tail > 0.0))
-		return 0;
-	if (tail >= static_cast<double> (std::numeric_limits<uint32>::max ()))
-		return std::numeric_limits<uint32>::max ();
-	return static_cast<uint32> (tail);
+	// Half a second beyond the reverb time of the newest record: a record
+	// restored a moment ago counts at once, though the audio thread takes it
+	// only with its next block. Hosts ask on any thread, the audio thread
+	// included, so this reads nothing but the tail's atomics.
+	return tail.samples ();
 }
 
 } // namespace Vst

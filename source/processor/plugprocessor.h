@@ -3,8 +3,11 @@
 #include "processor/filterstate.h"
 #include "processor/latestvalue.h"
 #include "processor/paramstate.h"
+#include "processor/taillength.h"
 
 #include "public.sdk/source/vst/vstaudioeffect.h"
+
+#include <mutex>
 
 namespace Steinberg {
 namespace Vst {
@@ -21,6 +24,12 @@ public:
 	// Stored as the last applied values on activation: no derived value takes
 	// it, so the first derivation afterwards sees every value changed.
 	static constexpr double kNeverApplied = -987654321.0;
+
+	// Fixed settings, held from construction so that even a host that
+	// activates without initializing gets defined output.
+	static constexpr double kSmoothingMs = 50.0;
+	static constexpr double kMidHpCornerHz = 20.0;
+	static constexpr double kSideHpCornerHz = 60.0;
 
 	// The signs with which the weighted comb taps add up to the left and the
 	// right comb sum: eight of each per row, and the rows orthogonal.
@@ -137,8 +146,8 @@ public:
 	double feedbackLpGain = 0.0;
 	double feedbackLpPole = 0.0;
 	FilterState feedbackLpState;
-	double midHpCornerHz = 0.0;
-	double sideHpCornerHz = 0.0;
+	double midHpCornerHz = kMidHpCornerHz;
+	double sideHpCornerHz = kSideHpCornerHz;
 	double midHpGain = 0.0;
 	double midHpPole = 0.0;
 	FilterState midHpState;
@@ -157,7 +166,7 @@ public:
 	int32 holdReload = 0;
 
 	// smoothers
-	double smoothingMs = 0.0;
+	double smoothingMs = kSmoothingMs;
 	double smootherGain = 0.0;
 	double smootherPole = 0.0;
 	double levelSmootherState = 0.0;
@@ -179,6 +188,7 @@ private:
 	void publishState ();
 	void takePublishedState ();
 	void stopEngine ();
+	void tailFollowsEngine ();
 
 	// One parameter record with the number of the host's setState it follows.
 	struct StateRecord
@@ -187,24 +197,35 @@ private:
 		uint64 generation = 0;
 	};
 
-	// setState and getState run on the main thread while process may run on
-	// the audio thread; the two sides share no record but these two slots.
-	// pendingState carries a restored record to the audio thread, which takes
-	// it at the start of its next block; publishedState carries the audio
-	// thread's record (after parameter changes) back for getState.
+	// Threads. process runs on the audio thread and takes no lock.
+	// getTailSamples may be called from any thread, even during a block or a
+	// setState, and reads only the atomics in `tail`. Every other call
+	// (initialize, terminate, setupProcessing, setActive, setState, getState)
+	// holds hostCallMutex: hosts make them from their main thread or a worker
+	// (some save projects on one), and the lock keeps any two of them apart.
+	// The host calls setActive, initialize and terminate only while no block
+	// runs; setState and getState may overlap a block.
+	std::mutex hostCallMutex;
+
+	// The two slots are all that setState, getState and process share while
+	// the processor is active, each with exactly one writer and one reader:
+	// pendingState carries a restored record from setState to the audio
+	// thread, which takes it at the start of its next block (setActive,
+	// initialize and terminate take it instead while no block runs);
+	// publishedState carries the audio thread's record, after parameter
+	// changes, back to getState alone.
 	LatestValue<StateRecord> pendingState;
 	LatestValue<StateRecord> publishedState;
 
-	// Main thread only: true between a successful setActive (true) and
-	// setActive (false), terminate or initialize; the record getState writes
-	// (and getTailSamples answers for); the number of setState calls that
-	// changed it; whether the engine values were ever derived (by setActive,
-	// setState or a block that published its record), before which the tail
-	// has no reverb time in it.
+	// What the tail length depends on, for any thread.
+	TailLength tail;
+
+	// Under hostCallMutex: true between a successful setActive (true) and
+	// setActive (false), terminate or initialize; the record getState writes;
+	// the number of setState calls that changed it.
 	bool active = false;
 	ParamState hostState;
 	uint64 hostGeneration = 0;
-	bool engineValuesDerived = false;
 
 	// Audio thread while active: the setState record paramState follows.
 	uint64 engineGeneration = 0;

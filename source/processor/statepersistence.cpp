@@ -3,31 +3,34 @@
 namespace Steinberg {
 namespace Vst {
 
-// Threads. The host calls setState and getState on its main thread, and may
-// do so while process runs on the audio thread. The two threads never share
-// the engine or paramState while the processor is active:
-// - setState keeps the record it read in hostState (main thread only) and,
-//   while active, hands a copy to the audio thread through pendingState;
-//   process takes it at the start of its next block, so only the audio thread
-//   ever writes paramState and the engine values then. While inactive no
-//   process runs and setState applies the record itself.
+// Threads. setState and getState may run while process runs on the audio
+// thread. The two sides never share the engine or paramState while the
+// processor is active:
+// - setState keeps the record it read in hostState and, while active, hands
+//   a copy to the audio thread through pendingState; process takes it at
+//   the start of its next block, so only the audio thread ever writes
+//   paramState and the engine values then. While inactive no process runs
+//   and setState applies the record itself.
 // - process changes paramState from the host's parameter changes and hands a
 //   copy back through publishedState. getState takes it into hostState only
 //   when it follows the latest setState (same generation): a copy made before
 //   the audio thread took a newer restored record is older than that record
 //   and is dropped. getState therefore writes the newest record, one still on
 //   its way to the audio thread included, and reads nothing the audio thread
-//   writes but the lock-free slot. getTailSamples answers for the same record
-//   in the same way.
+//   writes but the lock-free slot.
+// - Both tell the tail length about the record they hold (see TailLength),
+//   because the host may ask for it on any thread.
 
 tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 {
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	ParamState restored = hostState;
 	const tresult result = readParamState (restored, state);
 	if (result == kResultOk)
 	{
 		hostState = restored;
 		++hostGeneration;
+		tail.restored (hostGeneration, reverbTimeMsFor (hostState.values[3]));
 		if (active)
 		{
 			pendingState.write ({hostState, hostGeneration});
@@ -42,13 +45,16 @@ tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 	// length then reports). While active, deriving is the audio thread's
 	// own business.
 	if (!active)
+	{
 		updateParameters (false);
-	engineValuesDerived = true;
+		tailFollowsEngine ();
+	}
 	return result;
 }
 
 tresult PLUGIN_API PlugProcessor::getState (IBStream* state)
 {
+	std::lock_guard<std::mutex> hostCall (hostCallMutex);
 	takePublishedState ();
 	return writeParamState (hostState, state);
 }
@@ -57,10 +63,7 @@ void PlugProcessor::takePublishedState ()
 {
 	StateRecord latest;
 	if (publishedState.read (latest) && latest.generation == hostGeneration)
-	{
 		hostState = latest.state;
-		engineValuesDerived = true;
-	}
 }
 
 bool PlugProcessor::takePendingState ()
@@ -77,6 +80,12 @@ bool PlugProcessor::takePendingState ()
 void PlugProcessor::publishState ()
 {
 	publishedState.write ({paramState, engineGeneration});
+	tailFollowsEngine ();
+}
+
+void PlugProcessor::tailFollowsEngine ()
+{
+	tail.engineFollows (engineGeneration, reverbTimeMsFor (paramState.values[3]));
 }
 
 } // namespace Vst

@@ -310,8 +310,8 @@ class ReverbReference:
         out_right = []
         shared_length = 5 * self.lineLength
         for inL, inR in zip(in_left, in_right):
-            xL = inL + 1e-18
-            xR = inR + 1e-18
+            xL = engine_input(inL) + 1e-18
+            xR = engine_input(inR) + 1e-18
 
             a = self.smootherPole
             b = self.smootherGain
@@ -457,6 +457,17 @@ class ReverbReference:
             cancel = shared[self.wrap5(iS - self.combTruncLength[k])]
             lines[FIRST_COMB_LINE + k][i] = (self.combFeedback[k] * t[k] - self.combTruncGain[k] * cancel) * F + s
         return cL, cR
+
+
+LOUDEST_INPUT = 1024.0
+
+
+def engine_input(x):
+    """An input sample as the engine takes it: a non-finite one as silence,
+    a finite one held within +-1024."""
+    if math.isnan(x) or math.isinf(x):
+        return 0.0
+    return max(-LOUDEST_INPUT, min(LOUDEST_INPUT, x))
 
 
 def integer_power(base, n):
