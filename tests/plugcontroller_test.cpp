@@ -301,19 +301,36 @@ TEST_F (ControllerFixture, BypassReadsItsOwnTextsAndNumbersInsideItsRange)
 	}
 }
 
-TEST_F (ControllerFixture, MissingOrBrokenTextIsRefusedForEveryParameter)
+TEST_F (ControllerFixture, MissingTextBuffersAreInvalidArgumentsForEveryId)
 {
-	// a lone surrogate is no UTF-16 the SDK's reader can convert
-	char16_t loneSurrogate[] = {u'1', char16_t (0xD800), u'2', 0};
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	// kNumParams is an id that is not in the table
 	for (ParamID id = 0; id <= kNumParams; ++id)
 	{
 		SCOPED_TRACE (id);
 		ParamValue value = -123.0;
-		EXPECT_EQ (controller->getParamValueByString (id, nullptr, value), kResultFalse);
-		EXPECT_NO_THROW (EXPECT_EQ (controller->getParamValueByString (
-		                                id, reinterpret_cast<TChar*> (loneSurrogate), value),
-		                            kResultFalse));
+		EXPECT_EQ (controller->getParamValueByString (id, nullptr, value), kInvalidArgument);
 		EXPECT_EQ (value, -123.0);
+		for (ParamValue shown : {0.0, 0.5, 1.0, 1e300, nan})
+			EXPECT_EQ (controller->getParamStringByValue (id, shown, nullptr), kInvalidArgument) << shown;
+	}
+}
+
+TEST_F (ControllerFixture, BrokenTextIsRefusedForEveryParameter)
+{
+	// a lone surrogate is no UTF-16 at all
+	char16_t loneSurrogate[] = {u'1', char16_t (0xD800), u'2', 0};
+	char16_t surrogateAfterNumber[] = {u'1', u'2', char16_t (0xDC00), 0};
+	for (char16_t* text : {loneSurrogate, surrogateAfterNumber})
+	{
+		for (ParamID id = 0; id <= kNumParams; ++id)
+		{
+			SCOPED_TRACE (id);
+			ParamValue value = -123.0;
+			EXPECT_NO_THROW (EXPECT_EQ (controller->getParamValueByString (id, reinterpret_cast<TChar*> (text), value),
+			                            kResultFalse));
+			EXPECT_EQ (value, -123.0);
+		}
 	}
 }
 

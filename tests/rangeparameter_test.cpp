@@ -282,4 +282,10 @@ TEST (TextInputNull, IsRefused)
 	EXPECT_EQ (value, 0.25);
 }
 
+TEST (ValueTextNull, IsNotWritten)
+{
+	for (const auto& make : {makeLevel, makeMix, makePredelay, makeRvbTime, makeLPCut})
+		make ()->toString (0.5, nullptr);
+}
+
 } // namespace

@@ -40,6 +40,9 @@ bool scanFloatWithoutThrowing (const TChar* text, ParamValue& number)
 
 void printPlainValue (ParamValue plain, int32 precision, String128 text)
 {
+	if (text == nullptr)
+		return;
+
 	// A host may ask for the text of any normalized value, so a huge number
 	// is possible: measure first and refuse what the printer would overrun
 	// or leave unterminated.
