@@ -1,8 +1,10 @@
 #include "controller/valuetext.h"
 
+#include "controller/clampedmapping.h"
+#include "controller/numbertext.h"
+
 #include "pluginterfaces/base/ustring.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace Steinberg {
@@ -21,20 +23,6 @@ namespace {
 // printed whole and terminated everywhere.
 constexpr int kSmallestPrinterUnits = 64;
 constexpr int kLongestPrintableText = kSmallestPrinterUnits - 1;
-
-// The SDK's text converter on Linux throws for text that is not valid
-// UTF-16 (a lone surrogate), and nothing may be thrown at the host.
-bool scanFloatWithoutThrowing (const TChar* text, ParamValue& number)
-{
-	try
-	{
-		return UString (const_cast<TChar*> (text), tstrlen (text)).scanFloat (number);
-	}
-	catch (...)
-	{
-		return false;
-	}
-}
 
 } // namespace
 
@@ -58,32 +46,12 @@ void printPlainValue (ParamValue plain, int32 precision, String128 text)
 		text[0] = 0;
 }
 
-bool scanNumber (const TChar* text, ParamValue& number)
+bool readValueText (const Parameter& parameter, const TChar* text, ParamValue& valueNormalized)
 {
-	ParamValue value = 0.0;
-	if (!text || !scanFloatWithoutThrowing (text, value) || std::isnan (value))
+	ParamValue plain = 0.0;
+	if (!readNumberText (text, parameter.getInfo ().units, plain))
 		return false;
-	number = value;
-	return true;
-}
-
-bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized)
-{
-	ParamValue value = 0.0;
-	if (!text)
-		return false;
-	try
-	{
-		if (!parameter.RangeParameter::fromString (text, value))
-			return false;
-	}
-	catch (...)
-	{
-		return false; // see scanFloatWithoutThrowing
-	}
-	if (std::isnan (value))
-		return false;
-	valueNormalized = value;
+	valueNormalized = normalizedInRange (parameter, plain);
 	return true;
 }
 
