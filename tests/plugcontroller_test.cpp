@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -347,22 +348,68 @@ TEST_F (ControllerFixture, BrokenTextIsRefusedForEveryParameter)
 	}
 }
 
-TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
+// Every parameter's text for values across its range reads back as the
+// value shown.
+void expectShownTextsReadBack (ControllerFixture& fixture)
 {
+	IEditController& controller = *fixture.controller;
 	for (ParamID id = 0; id < kNumParams; ++id)
 	{
 		for (ParamValue shown : {0.0, 0.1, 0.3, 0.5, 0.75, 0.9, 1.0})
 		{
 			SCOPED_TRACE (::testing::Message () << "id " << id << " value " << shown);
 			String128 string {};
-			ASSERT_EQ (controller->getParamStringByValue (id, shown, string), kResultTrue);
+			ASSERT_EQ (controller.getParamStringByValue (id, shown, string), kResultTrue);
 			ParamValue read = -1.0;
-			ASSERT_EQ (controller->getParamValueByString (id, string, read), kResultTrue);
+			ASSERT_EQ (controller.getParamValueByString (id, string, read), kResultTrue);
 			EXPECT_GE (read, 0.0);
 			EXPECT_LE (read, 1.0);
-			EXPECT_EQ (text (id, read), text (id, shown));
+			EXPECT_EQ (fixture.text (id, read), fixture.text (id, shown));
 		}
 	}
+}
+
+TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
+{
+	expectShownTextsReadBack (*this);
+}
+
+// The C library's numbers in a locale whose decimal point is a comma, as a
+// host may set it, while the object lives.
+class CommaLocale
+{
+public:
+	CommaLocale ()
+	{
+		const char* current = std::setlocale (LC_NUMERIC, nullptr);
+		saved = current ? current : "C";
+		for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+		{
+			if (std::setlocale (LC_NUMERIC, name) && std::string (std::localeconv ()->decimal_point) == ",")
+				return;
+		}
+		std::setlocale (LC_NUMERIC, saved.c_str ());
+		saved.clear ();
+	}
+	~CommaLocale ()
+	{
+		if (!saved.empty ())
+			std::setlocale (LC_NUMERIC, saved.c_str ());
+	}
+	bool isSet () const { return !saved.empty (); }
+
+private:
+	std::string saved;
+};
+
+TEST_F (ControllerFixture, TextsAreShownAndReadWithADotInACommaLocale)
+{
+	CommaLocale locale;
+	if (!locale.isSet ())
+		GTEST_SKIP () << "no locale with a decimal comma is installed here";
+	EXPECT_EQ (text (kParamRvbTime, 0.15), "0.35");
+	EXPECT_EQ (text (kParamLevel, 0.5), "-12.00");
+	expectShownTextsReadBack (*this);
 }
 
 // A range's plain ends and how it maps between them.

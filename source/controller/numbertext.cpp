@@ -122,6 +122,11 @@ bool readNumberTextOrThrow (const TChar* text, const TChar* units, double& numbe
 	return true;
 }
 
+bool isLowerCaseLetter (TChar unit)
+{
+	return unit >= u'a' && unit <= u'z';
+}
+
 } // namespace
 
 bool readNumberText (const TChar* text, const TChar* units, double& number)
@@ -138,6 +143,23 @@ bool readNumberText (const TChar* text, const TChar* units, double& number)
 	{
 		return false;
 	}
+}
+
+void useDotAsDecimalPoint (TChar* printed)
+{
+	// A fixed-point number holds nothing but a sign, digits, the letters
+	// of "inf" or "nan" and the decimal point, so every run of other units
+	// is that point.
+	TChar* out = printed;
+	bool inPoint = false;
+	for (const TChar* in = printed; *in != 0; ++in)
+	{
+		const bool kept = isDigit (*in) || *in == u'-' || isLowerCaseLetter (*in);
+		if (kept || !inPoint)
+			*out++ = kept ? *in : u'.';
+		inPoint = !kept;
+	}
+	*out = 0;
 }
 
 } // namespace Vst

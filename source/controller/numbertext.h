@@ -19,5 +19,10 @@ namespace Vst {
 // comma, units of another kind) gives false and leaves `number` untouched.
 bool readNumberText (const TChar* text, const TChar* units, double& number);
 
+// Rewrites a number that the C library printed in fixed-point notation so
+// that its decimal point is '.', the one readNumberText reads, whatever
+// mark the current locale gave it (a comma, or a mark of several units).
+void useDotAsDecimalPoint (TChar* printed);
+
 } // namespace Vst
 } // namespace Steinberg

@@ -43,7 +43,13 @@ void printPlainValue (ParamValue plain, int32 precision, String128 text)
 
 	UString wrapper (text, str16BufferSize (String128));
 	if (!wrapper.printFloat (plain, precision))
+	{
 		text[0] = 0;
+		return;
+	}
+	// The printer uses the decimal point of the host's locale on some
+	// platforms; a value is shown alike everywhere, and as it is read back.
+	useDotAsDecimalPoint (text);
 }
 
 bool readValueText (const Parameter& parameter, const TChar* text, ParamValue& valueNormalized)

@@ -9,7 +9,8 @@ namespace Vst {
 // decimal point (none at precision 0) into `text`, through the SDK's
 // UString::printFloat. A number whose text would not fit what that printer
 // terminates safely on every platform leaves the empty text, like any other
-// printing failure. A missing `text` is left alone.
+// printing failure. The decimal point is '.' in every locale. A missing
+// `text` is left alone.
 void printPlainValue (ParamValue plain, int32 precision, String128 text);
 
 // Reads a value text for `parameter` as readNumberText does, with the
