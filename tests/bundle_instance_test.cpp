@@ -108,9 +108,11 @@ TEST_F (InstanceFixture, HostTextsAndPlainValuesComeBackInsideTheRanges)
 	for (ParamID id = 0; id < kNumParams; ++id)
 	{
 		SCOPED_TRACE (id);
+		// a missing text buffer, in either direction
 		ParamValue read = -1.0;
-		EXPECT_EQ (controller.getParamValueByString (id, nullptr, read), kResultFalse);
+		EXPECT_EQ (controller.getParamValueByString (id, nullptr, read), kInvalidArgument);
 		EXPECT_EQ (read, -1.0);
+		EXPECT_EQ (controller.getParamStringByValue (id, 0.5, nullptr), kInvalidArgument);
 		for (ParamValue plain : {-1e9, -inf, nan})
 			EXPECT_EQ (controller.plainParamToNormalized (id, plain), 0.0) << plain;
 		for (ParamValue plain : {1e9, inf})

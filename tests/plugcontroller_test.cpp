@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -265,21 +266,34 @@ TEST_F (ControllerFixture, BypassReadsItsOwnTextsAndNumbersInsideItsRange)
 	    {u"Off", true, 0.0},
 	    {u"on", true, 1.0},
 	    {u"OFF", true, 0.0},
+	    {u" On", true, 1.0},
+	    {u"off\t ", true, 0.0},
 	    // numbers, clamped into [0, 1]
 	    {u"1", true, 1.0},
 	    {u"0", true, 0.0},
 	    {u"0.25", true, 0.25},
+	    {u" 1 ", true, 1.0},
 	    {u"5", true, 1.0},
 	    {u"-3", true, 0.0},
 	    {u"inf", true, 1.0},
 	    {u"-inf", true, 0.0},
+	    {u"1e400", true, 1.0},
 	    // neither a text it shows nor a number
 	    {u"nan", false, 0.0},
 	    {u"-nan", false, 0.0},
 	    {u"Of", false, 0.0},
 	    {u"Onn", false, 0.0},
+	    {u"O n", false, 0.0},
+	    {u"On Off", false, 0.0},
 	    {u"", false, 0.0},
+	    {u"   ", false, 0.0},
 	    {u"yes", false, 0.0},
+	    {u"true", false, 0.0},
+	    {u"abc", false, 0.0},
+	    {u"1.5x", false, 0.0},
+	    {u"1 %", false, 0.0},
+	    {u"0x10", false, 0.0},
+	    {u"0,5", false, 0.0},
 	};
 	for (const auto& c : cases)
 	{
@@ -301,38 +315,101 @@ TEST_F (ControllerFixture, BypassReadsItsOwnTextsAndNumbersInsideItsRange)
 	}
 }
 
-TEST_F (ControllerFixture, MissingOrBrokenTextIsRefusedForEveryParameter)
+TEST_F (ControllerFixture, MissingTextBuffersAreInvalidArgumentsForEveryId)
 {
-	// a lone surrogate is no UTF-16 the SDK's reader can convert
-	char16_t loneSurrogate[] = {u'1', char16_t (0xD800), u'2', 0};
+	const double nan = std::numeric_limits<double>::quiet_NaN ();
+	// kNumParams is an id that is not in the table
 	for (ParamID id = 0; id <= kNumParams; ++id)
 	{
 		SCOPED_TRACE (id);
 		ParamValue value = -123.0;
-		EXPECT_EQ (controller->getParamValueByString (id, nullptr, value), kResultFalse);
-		EXPECT_NO_THROW (EXPECT_EQ (controller->getParamValueByString (
-		                                id, reinterpret_cast<TChar*> (loneSurrogate), value),
-		                            kResultFalse));
+		EXPECT_EQ (controller->getParamValueByString (id, nullptr, value), kInvalidArgument);
 		EXPECT_EQ (value, -123.0);
+		for (ParamValue shown : {0.0, 0.5, 1.0, 1e300, nan})
+			EXPECT_EQ (controller->getParamStringByValue (id, shown, nullptr), kInvalidArgument) << shown;
 	}
 }
 
-TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
+TEST_F (ControllerFixture, BrokenTextIsRefusedForEveryParameter)
 {
+	// a lone surrogate is no UTF-16 at all
+	char16_t loneSurrogate[] = {u'1', char16_t (0xD800), u'2', 0};
+	char16_t surrogateAfterNumber[] = {u'1', u'2', char16_t (0xDC00), 0};
+	for (char16_t* text : {loneSurrogate, surrogateAfterNumber})
+	{
+		for (ParamID id = 0; id <= kNumParams; ++id)
+		{
+			SCOPED_TRACE (id);
+			ParamValue value = -123.0;
+			EXPECT_NO_THROW (EXPECT_EQ (controller->getParamValueByString (id, reinterpret_cast<TChar*> (text), value),
+			                            kResultFalse));
+			EXPECT_EQ (value, -123.0);
+		}
+	}
+}
+
+// Every parameter's text for values across its range reads back as the
+// value shown.
+void expectShownTextsReadBack (ControllerFixture& fixture)
+{
+	IEditController& controller = *fixture.controller;
 	for (ParamID id = 0; id < kNumParams; ++id)
 	{
 		for (ParamValue shown : {0.0, 0.1, 0.3, 0.5, 0.75, 0.9, 1.0})
 		{
 			SCOPED_TRACE (::testing::Message () << "id " << id << " value " << shown);
 			String128 string {};
-			ASSERT_EQ (controller->getParamStringByValue (id, shown, string), kResultTrue);
+			ASSERT_EQ (controller.getParamStringByValue (id, shown, string), kResultTrue);
 			ParamValue read = -1.0;
-			ASSERT_EQ (controller->getParamValueByString (id, string, read), kResultTrue);
+			ASSERT_EQ (controller.getParamValueByString (id, string, read), kResultTrue);
 			EXPECT_GE (read, 0.0);
 			EXPECT_LE (read, 1.0);
-			EXPECT_EQ (text (id, read), text (id, shown));
+			EXPECT_EQ (fixture.text (id, read), fixture.text (id, shown));
 		}
 	}
+}
+
+TEST_F (ControllerFixture, ShownTextsReadBackAsTheValueShown)
+{
+	expectShownTextsReadBack (*this);
+}
+
+// The C library's numbers in a locale whose decimal point is a comma, as a
+// host may set it, while the object lives.
+class CommaLocale
+{
+public:
+	CommaLocale ()
+	{
+		const char* current = std::setlocale (LC_NUMERIC, nullptr);
+		saved = current ? current : "C";
+		for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+		{
+			if (std::setlocale (LC_NUMERIC, name) && std::string (std::localeconv ()->decimal_point) == ",")
+				return;
+		}
+		std::setlocale (LC_NUMERIC, saved.c_str ());
+		saved.clear ();
+	}
+	~CommaLocale ()
+	{
+		if (!saved.empty ())
+			std::setlocale (LC_NUMERIC, saved.c_str ());
+	}
+	bool isSet () const { return !saved.empty (); }
+
+private:
+	std::string saved;
+};
+
+TEST_F (ControllerFixture, TextsAreShownAndReadWithADotInACommaLocale)
+{
+	CommaLocale locale;
+	if (!locale.isSet ())
+		GTEST_SKIP () << "no locale with a decimal comma is installed here";
+	EXPECT_EQ (text (kParamRvbTime, 0.15), "0.35");
+	EXPECT_EQ (text (kParamLevel, 0.5), "-12.00");
+	expectShownTextsReadBack (*this);
 }
 
 // A range's plain ends and how it maps between them.

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <ostream>
 #include <string>
+#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -252,11 +255,13 @@ TEST_P (TextInput, IsReadClampedIntoTheRangeAndMappedByTheClass)
 	ParamValue value = -123.0;
 	ASSERT_EQ (parameter->fromString (reinterpret_cast<const TChar*> (c.text), value), c.accepted);
 	if (c.accepted)
-		EXPECT_NEAR (value, c.normalized, 1e-15);
+		EXPECT_EQ (value, c.normalized);
 	else
 		EXPECT_EQ (value, -123.0);
 }
 
+// Every text has one answer on every platform: a number, blanks around it,
+// and the parameter's own units; nothing else.
 INSTANTIATE_TEST_SUITE_P (
     Cases, TextInput,
     ::testing::Values (
@@ -265,14 +270,92 @@ INSTANTIATE_TEST_SUITE_P (
         FromStringCase {"LPCutInRange", makeLPCut, u"1000", true, std::log (2.0) / std::log (32.0)},
         FromStringCase {"PredelayDefault", makePredelay, u"20", true, std::log (20.0) / std::log (250.0)},
         FromStringCase {"LevelZero", makeLevel, u"0", true, 0.75},
+        FromStringCase {"LevelPlusSign", makeLevel, u"+6", true, 0.875},
+        FromStringCase {"RvbTimeLeadingPoint", makeRvbTime, u".5", true, (0.5 - 0.2) / (1.2 - 0.2)},
+        FromStringCase {"RvbTimeTrailingPoint", makeRvbTime, u"1.", true, (1.0 - 0.2) / (1.2 - 0.2)},
+        FromStringCase {"MixExponent", makeMix, u"2.5E1", true, 0.25},
+        FromStringCase {"MixManyDigitsAndExponent", makeMix, u"0.0000000000000000000000025e25", true, 0.25},
+        FromStringCase {"BlanksAround", makeMix, u" \t25\t ", true, 0.25},
+        // the parameter's own units, as a user copies a value with them
         FromStringCase {"LevelWithUnits", makeLevel, u"-12 dB", true, 0.5},
+        FromStringCase {"LevelUnitsWithoutBlank", makeLevel, u"-12dB", true, 0.5},
+        FromStringCase {"LevelUnitsInAnyCase", makeLevel, u"-12 DB ", true, 0.5},
+        FromStringCase {"MixPercent", makeMix, u"25%", true, 0.25},
+        FromStringCase {"PredelayMilliseconds", makePredelay, u"20 ms", true, std::log (20.0) / std::log (250.0)},
+        FromStringCase {"LPCutHertz", makeLPCut, u"1000 Hz", true, std::log (2.0) / std::log (32.0)},
+        // infinities and numbers beyond a double's range reach the range's ends
         FromStringCase {"MixInfinityIsClamped", makeMix, u"inf", true, 1.0},
+        FromStringCase {"LevelMinusInfinityWord", makeLevel, u"-Infinity", true, 0.0},
+        FromStringCase {"MixHugeExponent", makeMix, u"1e400", true, 1.0},
+        FromStringCase {"MixHugeNegative", makeMix, u"-1e400", true, 0.0},
+        FromStringCase {"MixExponentBeyondAnyCount", makeMix, u"1e99999999999999999999", true, 1.0},
+        FromStringCase {"LevelTinyExponentIsZero", makeLevel, u"1e-400", true, 0.75},
+        // no number, or other text after it
         FromStringCase {"NotANumber", makeMix, u"abc", false, 0.0},
         FromStringCase {"EmptyText", makeLevel, u"", false, 0.0},
+        FromStringCase {"OnlyBlanks", makeLevel, u"   ", false, 0.0},
+        FromStringCase {"OnlyUnits", makeLevel, u"dB", false, 0.0},
+        FromStringCase {"SignOnly", makeLevel, u"-", false, 0.0},
+        FromStringCase {"PointOnly", makeLevel, u".", false, 0.0},
+        FromStringCase {"SignApartFromDigits", makeLevel, u"- 5", false, 0.0},
+        FromStringCase {"OtherTextAfter", makeMix, u"1.5x", false, 0.0},
+        FromStringCase {"TwoNumbers", makeMix, u"1 2", false, 0.0},
+        FromStringCase {"ExponentWithoutDigits", makeMix, u"2e", false, 0.0},
+        FromStringCase {"Hexadecimal", makeMix, u"0x10", false, 0.0},
+        FromStringCase {"DecimalComma", makeRvbTime, u"0,5", false, 0.0},
+        FromStringCase {"TrueIsNoNumber", makeMix, u"true", false, 0.0},
+        FromStringCase {"OtherUnits", makePredelay, u"20 s", false, 0.0},
+        FromStringCase {"ScaledUnits", makeLPCut, u"1 kHz", false, 0.0},
+        FromStringCase {"UnitsTwice", makeLevel, u"-12 dB dB", false, 0.0},
+        FromStringCase {"NewlineIsNoBlank", makeMix, u"5\n", false, 0.0},
+        FromStringCase {"FullWidthDigit", makeMix, u"\uFF15", false, 0.0},
         // a NaN would reach the host as a normalized value
         FromStringCase {"NanIsRefused", makeLevel, u"nan", false, 0.0},
         FromStringCase {"NanIsRefusedExponential", makeLPCut, u"nan", false, 0.0}),
     [] (const auto& info) { return std::string (info.param.name); });
+
+// A decimal text as a user or host writes it: the shown text and longer or
+// shorter forms of plain values in and a little beyond the range.
+std::vector<std::string> decimalTextsAcross (ParamValue minPlain, ParamValue maxPlain)
+{
+	std::vector<std::string> texts {"0", "-0"};
+	const ParamValue margin = (maxPlain - minPlain) / 10.0;
+	const int steps = 2000;
+	for (int step = 0; step <= steps; ++step)
+	{
+		const ParamValue plain = (minPlain - margin) + (maxPlain - minPlain + 2.0 * margin) * step / steps;
+		for (const char* format : {"%.0f", "%.2f", "%.6f", "%.17g", "%.3e", "%g"})
+		{
+			char text[64];
+			std::snprintf (text, sizeof text, format, plain);
+			texts.emplace_back (text);
+		}
+	}
+	return texts;
+}
+
+TEST (TextInputDecimal, ReadsBitForBitAsTheSdksOwnRangeReading)
+{
+	// The SDK's own reading (the C library's correctly rounded scan, then
+	// the class's mapping) is the reference: a value a user types in plain
+	// decimals must read as it does there, to the bit.
+	for (const auto& make : {makeLevel, makeMix, makePredelay, makeRvbTime, makeLPCut})
+	{
+		auto parameter = make ();
+		auto* range = dynamic_cast<RangeParameter*> (parameter.get ());
+		ASSERT_NE (range, nullptr);
+		for (const std::string& text : decimalTextsAcross (range->getMin (), range->getMax ()))
+		{
+			const std::u16string wide (text.begin (), text.end ());
+			const auto* typed = reinterpret_cast<const TChar*> (wide.c_str ());
+			ParamValue sdk = -123.0;
+			ParamValue ours = -123.0;
+			ASSERT_TRUE (range->RangeParameter::fromString (typed, sdk)) << text;
+			ASSERT_TRUE (parameter->fromString (typed, ours)) << text;
+			ASSERT_EQ (std::memcmp (&sdk, &ours, sizeof sdk), 0) << text << ": " << sdk << " " << ours;
+		}
+	}
+}
 
 TEST (TextInputNull, IsRefused)
 {
@@ -280,6 +363,12 @@ TEST (TextInputNull, IsRefused)
 	ParamValue value = 0.25;
 	EXPECT_FALSE (level->fromString (nullptr, value));
 	EXPECT_EQ (value, 0.25);
+}
+
+TEST (ValueTextNull, IsNotWritten)
+{
+	for (const auto& make : {makeLevel, makeMix, makePredelay, makeRvbTime, makeLPCut})
+		make ()->toString (0.5, nullptr);
 }
 
 } // namespace

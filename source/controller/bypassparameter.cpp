@@ -1,30 +1,10 @@
 #include "controller/bypassparameter.h"
 
+#include "controller/asciitext.h"
 #include "controller/valuetext.h"
-
-#include <algorithm>
 
 namespace Steinberg {
 namespace Vst {
-
-namespace {
-
-TChar foldAsciiCase (TChar unit)
-{
-	return (unit >= u'A' && unit <= u'Z') ? static_cast<TChar> (unit - u'A' + u'a') : unit;
-}
-
-bool sameTextIgnoringAsciiCase (const TChar* a, const TChar* b)
-{
-	for (; *a != 0 && *b != 0; ++a, ++b)
-	{
-		if (foldAsciiCase (*a) != foldAsciiCase (*b))
-			return false;
-	}
-	return *a == *b;
-}
-
-} // namespace
 
 BypassParameter::BypassParameter (const ParameterInfo& info) : Parameter (info) {}
 
@@ -41,18 +21,13 @@ bool BypassParameter::fromString (const TChar* string, ParamValue& valueNormaliz
 	{
 		String128 shown {};
 		toString (value, shown);
-		if (sameTextIgnoringAsciiCase (string, shown))
+		if (isWordAmongBlanks (string, shown))
 		{
 			valueNormalized = value;
 			return true;
 		}
 	}
-
-	ParamValue number = 0.0;
-	if (!scanNumber (string, number))
-		return false;
-	valueNormalized = std::clamp (number, 0.0, 1.0);
-	return true;
+	return readValueText (*this, string, valueNormalized);
 }
 
 } // namespace Vst

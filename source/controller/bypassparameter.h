@@ -14,9 +14,10 @@ public:
 	explicit BypassParameter (const ParameterInfo& info);
 	~BypassParameter () override;
 
-	// Its own texts "On" and "Off" (in any letter case) read as 1 and 0; a
-	// number is clamped into [0, 1]. A missing text, one that is neither,
-	// and one that reads as NaN are refused.
+	// Its own texts "On" and "Off" (in any ASCII letter case, blanks around
+	// them allowed) read as 1 and 0; a number, read by readNumberText, is
+	// clamped into [0, 1]. A missing text and one that is neither are
+	// refused.
 	bool fromString (const TChar* string, ParamValue& valueNormalized) const override;
 };
 

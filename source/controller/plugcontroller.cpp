@@ -62,6 +62,23 @@ tresult PLUGIN_API PlugController::setParamNormalized (ParamID tag, ParamValue v
 	return EditController::setParamNormalized (tag, value);
 }
 
+tresult PLUGIN_API PlugController::getParamStringByValue (ParamID tag, ParamValue valueNormalized,
+                                                         String128 string)
+{
+	// The SDK's text writers write through the pointer unchecked.
+	if (string == nullptr)
+		return kInvalidArgument;
+	return EditController::getParamStringByValue (tag, valueNormalized, string);
+}
+
+tresult PLUGIN_API PlugController::getParamValueByString (ParamID tag, TChar* string,
+                                                         ParamValue& valueNormalized)
+{
+	if (string == nullptr)
+		return kInvalidArgument;
+	return EditController::getParamValueByString (tag, string, valueNormalized);
+}
+
 ParamValue PLUGIN_API PlugController::normalizedParamToPlain (ParamID tag, ParamValue valueNormalized)
 {
 	if (const Parameter* parameter = getParameterObject (tag))

@@ -31,6 +31,16 @@ public:
 	// Stores the value clamped into [0, 1]; NaN is stored as 0.
 	tresult PLUGIN_API setParamNormalized (ParamID tag, ParamValue value) override;
 
+	// The parameter's value text. A missing text buffer gives
+	// kInvalidArgument, whatever the id; an id not in the table kResultFalse.
+	tresult PLUGIN_API getParamStringByValue (ParamID tag, ParamValue valueNormalized,
+	                                          String128 string) override;
+	// The parameter's reading of a value text. A missing text gives
+	// kInvalidArgument, whatever the id; an id not in the table and a text
+	// the parameter does not read give kResultFalse.
+	tresult PLUGIN_API getParamValueByString (ParamID tag, TChar* string,
+	                                          ParamValue& valueNormalized) override;
+
 	// The parameter's mapping of a value clamped into its range first (NaN
 	// as the range's start), so the answer is always one the parameter can
 	// take. An id that is not in the table gives the value unchanged.

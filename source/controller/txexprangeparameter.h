@@ -17,8 +17,9 @@ public:
 
 	void toString (ParamValue valueNormalized, String128 string) const override;
 
-	// The SDK's reading (clamped into the range, then mapped exponentially),
-	// except that a text that reads as NaN is refused.
+	// The number of a value text, with the parameter's units allowed after
+	// it, clamped into the range and mapped by the class (readValueText);
+	// a text that is no such number is refused.
 	bool fromString (const TChar* string, ParamValue& valueNormalized) const override;
 
 	ParamValue toPlain (ParamValue valueNormalized) const override;

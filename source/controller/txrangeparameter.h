@@ -17,8 +17,9 @@ public:
 
 	void toString (ParamValue valueNormalized, String128 string) const override;
 
-	// The SDK's reading, except that a text that reads as NaN is refused
-	// rather than handed to the host as a normalized value.
+	// The number of a value text, with the parameter's units allowed after
+	// it, clamped into the range and mapped by the class (readValueText);
+	// a text that is no such number is refused.
 	bool fromString (const TChar* string, ParamValue& valueNormalized) const override;
 };
 

@@ -1,8 +1,10 @@
 #include "controller/valuetext.h"
 
+#include "controller/clampedmapping.h"
+#include "controller/numbertext.h"
+
 #include "pluginterfaces/base/ustring.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace Steinberg {
@@ -22,24 +24,13 @@ namespace {
 constexpr int kSmallestPrinterUnits = 64;
 constexpr int kLongestPrintableText = kSmallestPrinterUnits - 1;
 
-// The SDK's text converter on Linux throws for text that is not valid
-// UTF-16 (a lone surrogate), and nothing may be thrown at the host.
-bool scanFloatWithoutThrowing (const TChar* text, ParamValue& number)
-{
-	try
-	{
-		return UString (const_cast<TChar*> (text), tstrlen (text)).scanFloat (number);
-	}
-	catch (...)
-	{
-		return false;
-	}
-}
-
 } // namespace
 
 void printPlainValue (ParamValue plain, int32 precision, String128 text)
 {
+	if (text == nullptr)
+		return;
+
 	// A host may ask for the text of any normalized value, so a huge number
 	// is possible: measure first and refuse what the printer would overrun
 	// or leave unterminated.
@@ -52,35 +43,21 @@ void printPlainValue (ParamValue plain, int32 precision, String128 text)
 
 	UString wrapper (text, str16BufferSize (String128));
 	if (!wrapper.printFloat (plain, precision))
+	{
 		text[0] = 0;
+		return;
+	}
+	// The printer uses the decimal point of the host's locale on some
+	// platforms; a value is shown alike everywhere, and as it is read back.
+	useDotAsDecimalPoint (text);
 }
 
-bool scanNumber (const TChar* text, ParamValue& number)
+bool readValueText (const Parameter& parameter, const TChar* text, ParamValue& valueNormalized)
 {
-	ParamValue value = 0.0;
-	if (!text || !scanFloatWithoutThrowing (text, value) || std::isnan (value))
+	ParamValue plain = 0.0;
+	if (!readNumberText (text, parameter.getInfo ().units, plain))
 		return false;
-	number = value;
-	return true;
-}
-
-bool readValueText (const RangeParameter& parameter, const TChar* text, ParamValue& valueNormalized)
-{
-	ParamValue value = 0.0;
-	if (!text)
-		return false;
-	try
-	{
-		if (!parameter.RangeParameter::fromString (text, value))
-			return false;
-	}
-	catch (...)
-	{
-		return false; // see scanFloatWithoutThrowing
-	}
-	if (std::isnan (value))
-		return false;
-	valueNormalized = value;
+	valueNormalized = normalizedInRange (parameter, plain);
 	return true;
 }
 
