@@ -20,10 +20,11 @@ about_label=46,302,400,20
 edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0 --drag 162,130,20,2)
 
 # Xvfb picks a free display number itself and writes it out once it
-# accepts clients, so parallel runs never share or race for a display.
+# accepts clients, so parallel runs never share or race for a display. The
+# screen holds two editors side by side at twice the size.
 display_file="$artifacts/display"
 rm -f "$display_file"
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$display_file" >"$artifacts/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 2560x1440x24 -nolisten tcp 3>"$display_file" >"$artifacts/xvfb.log" 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true' EXIT
 
@@ -36,8 +37,16 @@ grep -q '^[0-9][0-9]*$' "$display_file" || { echo "Xvfb did not come up" >&2; ex
 export DISPLAY=":$(cat "$display_file")"
 
 # Opened and closed many times at 1x; then as on a HiDPI screen, where the
-# editor draws at twice the size with the 2x bitmaps.
+# editor draws at twice the size with the 2x bitmaps; then by hosts that
+# show the editor in other ways: every opening must show its picture at once.
+# Each run goes on after a failure, so all of them report.
+status=0
 "$host" "$bundle" --screenshot "$artifacts/editor.png" --cycles 25 \
-  --click "$about_button" --watch "$about_label" "${edits[@]}"
+  --click "$about_button" --watch "$about_label" "${edits[@]}" || status=1
 "$host" "$bundle" --screenshot "$artifacts/editor-2x.png" --cycles 3 --scale 2 \
-  --click "$about_button" --watch "$about_label" "${edits[@]}"
+  --click "$about_button" --watch "$about_label" "${edits[@]}" || status=1
+for embedder in shows-after-attaching silent; do
+  "$host" "$bundle" --screenshot "$artifacts/editor-$embedder.png" --cycles 5 --embedder "$embedder" \
+    --click "$about_button" --watch "$about_label" "${edits[@]}" || status=1
+done
+exit $status

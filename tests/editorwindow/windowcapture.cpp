@@ -57,6 +57,14 @@ size_t Capture::distinctColours () const
 	return std::unordered_set<uint32_t> (pixels.begin (), pixels.end ()).size ();
 }
 
+double Capture::shareOf (uint32_t colour) const
+{
+	if (pixels.empty ())
+		return 0.0;
+	const auto count = std::count (pixels.begin (), pixels.end (), colour);
+	return static_cast<double> (count) / static_cast<double> (pixels.size ());
+}
+
 double Capture::differenceIn (const Capture& other, int x, int y, int w, int h) const
 {
 	if (other.width != width || other.height != height)

@@ -17,6 +17,8 @@ struct Capture
 	std::vector<uint32_t> pixels;
 
 	size_t distinctColours () const;
+	// The share of all pixels that have this colour.
+	double shareOf (uint32_t colour) const;
 	// The share of pixels in the rectangle that differ from another capture.
 	double differenceIn (const Capture& other, int x, int y, int w, int h) const;
 	bool writePng (const std::string& path) const;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "editorwindow/hostrunloop.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <X11/Xlib.h>
+
+namespace Tarvine {
+namespace EditorWindow {
+
+// One top-level window of the host, the way a host gives each plug-in editor
+// a window of its own: the editor puts its own X window inside it, and asks
+// this window's frame to resize it or for the run loop.
+// Lives on the host's stack: the frame does no reference counting.
+class HostWindow : public Steinberg::IPlugFrame
+{
+public:
+	// A black window of 100 x 100 at x, y of the screen, shown before this returns.
+	HostWindow (Display* display, HostRunLoop& runLoop, int x, int y);
+	~HostWindow ();
+	HostWindow (const HostWindow&) = delete;
+	HostWindow& operator= (const HostWindow&) = delete;
+
+	Window id () const { return window; }
+	int width () const { return size.width; }
+	void resize (int width, int height);
+	void show ();
+	void hide ();
+	// What an XEMBED embedder tells the windows it has taken in.
+	void sendEmbeddedNotify ();
+	// Whether an editor's window inside this one is mapped and viewable.
+	bool hasMappedChild () const;
+
+	Steinberg::tresult PLUGIN_API resizeView (Steinberg::IPlugView* view, Steinberg::ViewRect* newSize) override;
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override;
+	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
+	Steinberg::uint32 PLUGIN_API release () override { return 1; }
+
+private:
+	Display* display;
+	HostRunLoop& runLoop;
+	Window window;
+	struct
+	{
+		int width, height;
+	} size {100, 100};
+};
+
+// Reads and drops the events of the host's own connection (exposures of its
+// windows, which it leaves to the server's background), so they do not pile up.
+void discardOwnEvents (Display* display);
+
+} // namespace EditorWindow
+} // namespace Tarvine
