@@ -3,7 +3,7 @@
 // input bus, sample rates no engine can run at. Every answer must be a
 // result code or silence, never a crash or stale audio.
 
-#include "bundletest.h"
+#include "bundleprocessor.h"
 #include "entry/plugids.h"
 #include "processor/paramids.h"
 
@@ -42,56 +42,21 @@ Stereo processOnce (IAudioProcessor& processor, float input, IParameterChanges* 
 	Stereo out {std::vector<float> (kBlock, 9.0f), std::vector<float> (kBlock, 9.0f)};
 	float* ins[] = {inL.data (), inR.data ()};
 	float* outs[] = {out.left.data (), out.right.data ()};
-	AudioBusBuffers inBus {};
-	inBus.numChannels = 2;
-	inBus.channelBuffers32 = ins;
-	AudioBusBuffers outBus {};
-	outBus.numChannels = 2;
-	outBus.channelBuffers32 = outs;
-
-	ProcessData data {};
-	data.processMode = kRealtime;
-	data.symbolicSampleSize = kSample32;
-	data.numSamples = kBlock;
-	data.numInputs = numInputs;
-	data.numOutputs = 1;
-	data.inputs = inputArray ? &inBus : nullptr;
-	data.outputs = &outBus;
-	data.inputParameterChanges = changes;
-	EXPECT_EQ (processor.process (data), kResultOk);
+	EXPECT_EQ (Tarvine::Test::processStereo (processor, ins, outs, kBlock, changes, numInputs, inputArray), kResultOk);
 	return out;
 }
 
-struct CarelessHost : Tarvine::Test::BundleFixture
+struct CarelessHost : Tarvine::Test::BundleProcessor
 {
-	IPtr<IComponent> component;
-	IPtr<IAudioProcessor> processor;
 	ParameterChanges changes {1};
 
 	void SetUp () override
 	{
-		BundleFixture::SetUp ();
-		component = factory ().createInstance<IComponent> (VST3::UID::fromTUID (PlugProcessorUID.toTUID ()));
-		ASSERT_TRUE (component);
-		processor = U::cast<IAudioProcessor> (component);
-		ASSERT_TRUE (processor);
-		ASSERT_EQ (component->initialize (nullptr), kResultOk);
+		BundleProcessor::SetUp ();
 		ASSERT_EQ (setup (44100.0), kResultOk);
 	}
 
-	void TearDown () override
-	{
-		if (!component)
-			return;
-		component->setActive (false);
-		component->terminate ();
-	}
-
-	tresult setup (double sampleRate)
-	{
-		ProcessSetup setup {kRealtime, kSample32, kBlock, sampleRate};
-		return processor->setupProcessing (setup);
-	}
+	tresult setup (double sampleRate) { return BundleProcessor::setup (sampleRate, kBlock); }
 
 	// Bypass switched for the next block.
 	void setBypass (bool on)
@@ -208,7 +173,7 @@ TEST_F (CarelessHost, SetupRefusesRatesTheEngineCannotRunAt)
 // initialized gets what an initialized one gives, not NaN.
 TEST_F (CarelessHost, ActivatedWithoutInitializeSoundsLikeAnInitializedProcessor)
 {
-	IPtr<IComponent> bare = factory ().createInstance<IComponent> (VST3::UID::fromTUID (PlugProcessorUID.toTUID ()));
+	IPtr<IComponent> bare = createProcessor ();
 	IPtr<IAudioProcessor> bareProcessor = U::cast<IAudioProcessor> (bare);
 	ASSERT_TRUE (bareProcessor);
 	ProcessSetup setup {kRealtime, kSample32, kBlock, 44100.0};

@@ -5,8 +5,7 @@
 // state. No saved record may be torn, and every tail must be one that some
 // record gives.
 
-#include "bundletest.h"
-#include "entry/plugids.h"
+#include "bundleprocessor.h"
 #include "processor/paramids.h"
 #include "teststreams.h"
 
@@ -56,30 +55,13 @@ size_t valueOffset (int32 i)
 	return 12 + 8 * static_cast<size_t> (i);
 }
 
-struct StateThreads : Tarvine::Test::BundleFixture
+struct StateThreads : Tarvine::Test::BundleProcessor
 {
-	IPtr<IComponent> component;
-	IPtr<IAudioProcessor> processor;
-
 	void SetUp () override
 	{
-		BundleFixture::SetUp ();
-		component = factory ().createInstance<IComponent> (VST3::UID::fromTUID (PlugProcessorUID.toTUID ()));
-		ASSERT_TRUE (component);
-		processor = U::cast<IAudioProcessor> (component);
-		ASSERT_TRUE (processor);
-		ASSERT_EQ (component->initialize (nullptr), kResultOk);
-		ProcessSetup setup {kRealtime, kSample32, kBlock, kRate};
-		ASSERT_EQ (processor->setupProcessing (setup), kResultOk);
+		BundleProcessor::SetUp ();
+		ASSERT_EQ (setup (kRate, kBlock), kResultOk);
 		ASSERT_EQ (component->setActive (true), kResultOk);
-	}
-
-	void TearDown () override
-	{
-		if (!component)
-			return;
-		component->setActive (false);
-		component->terminate ();
 	}
 
 	// One block whose parameter changes set Level to LPCut to `value`.
@@ -91,24 +73,8 @@ struct StateThreads : Tarvine::Test::BundleFixture
 			if (IParamValueQueue* queue = changes.addParameterData (id, index))
 				queue->addPoint (0, value, index);
 		}
-		float* ins[] = {left.data (), right.data ()};
-		float* outs[] = {left.data (), right.data ()};
-		AudioBusBuffers in {};
-		in.numChannels = 2;
-		in.channelBuffers32 = ins;
-		AudioBusBuffers out {};
-		out.numChannels = 2;
-		out.channelBuffers32 = outs;
-		ProcessData data {};
-		data.processMode = kRealtime;
-		data.symbolicSampleSize = kSample32;
-		data.numSamples = kBlock;
-		data.numInputs = 1;
-		data.numOutputs = 1;
-		data.inputs = &in;
-		data.outputs = &out;
-		data.inputParameterChanges = &changes;
-		processor->process (data);
+		float* channels[] = {left.data (), right.data ()};
+		Tarvine::Test::processStereo (*processor, channels, channels, kBlock, &changes);
 		changes.clearQueue ();
 	}
 };

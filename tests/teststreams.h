@@ -9,9 +9,27 @@
 
 namespace Tarvine::Test {
 
+// A host stream on the test's stack: it cannot seek, answers no other
+// interface and counts no references.
+class UnseekableStream : public Steinberg::IBStream
+{
+public:
+	Steinberg::tresult PLUGIN_API seek (Steinberg::int64, Steinberg::int32, Steinberg::int64*) override
+	{
+		return Steinberg::kResultFalse;
+	}
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID, void** obj) override
+	{
+		*obj = nullptr;
+		return Steinberg::kNoInterface;
+	}
+	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
+	Steinberg::uint32 PLUGIN_API release () override { return 1; }
+};
+
 // A host stream that takes at most `capacity` bytes and refuses the rest,
 // as a full disk or a host's fixed-size chunk would.
-class LimitedStream : public Steinberg::IBStream
+class LimitedStream : public UnseekableStream
 {
 public:
 	explicit LimitedStream (Steinberg::int32 capacity) : capacity (capacity) {}
@@ -33,23 +51,12 @@ public:
 			*numWritten = n;
 		return n == numBytes ? Steinberg::kResultOk : Steinberg::kResultFalse;
 	}
-	Steinberg::tresult PLUGIN_API seek (Steinberg::int64, Steinberg::int32, Steinberg::int64*) override
-	{
-		return Steinberg::kResultFalse;
-	}
 	Steinberg::tresult PLUGIN_API tell (Steinberg::int64* pos) override
 	{
 		if (pos)
 			*pos = static_cast<Steinberg::int64> (bytes.size ());
 		return Steinberg::kResultOk;
 	}
-	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID, void** obj) override
-	{
-		*obj = nullptr;
-		return Steinberg::kNoInterface;
-	}
-	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
-	Steinberg::uint32 PLUGIN_API release () override { return 1; }
 
 	std::vector<char> bytes;
 
@@ -60,7 +67,7 @@ private:
 // A host stream that moves at most `chunk` bytes per call and reports how
 // many, as IBStream allows (a pipe or a host's own buffering may do so); it
 // holds `bytes` and reads them from the start.
-class TrickleStream : public Steinberg::IBStream
+class TrickleStream : public UnseekableStream
 {
 public:
 	TrickleStream (Steinberg::int32 chunk, std::vector<unsigned char> bytes = {})
@@ -88,23 +95,12 @@ public:
 			*numWritten = n;
 		return Steinberg::kResultOk;
 	}
-	Steinberg::tresult PLUGIN_API seek (Steinberg::int64, Steinberg::int32, Steinberg::int64*) override
-	{
-		return Steinberg::kResultFalse;
-	}
 	Steinberg::tresult PLUGIN_API tell (Steinberg::int64* pos) override
 	{
 		if (pos)
 			*pos = position;
 		return Steinberg::kResultOk;
 	}
-	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID, void** obj) override
-	{
-		*obj = nullptr;
-		return Steinberg::kNoInterface;
-	}
-	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
-	Steinberg::uint32 PLUGIN_API release () override { return 1; }
 
 	const std::vector<unsigned char>& written () const { return bytes; }
 
