@@ -2,17 +2,18 @@
 // path through its class factory, sets parameters in plain values, renders
 // a sound file (or a built-in demo) through it, tail included, and writes
 // the result as a WAV file, a block at a time: its memory does not grow
-// with the length of the sound.
+// with the length of the sound. Its status lines go to standard error, so
+// that standard output can carry the file.
 
 #include "demosignal.h"
 #include "options.h"
 #include "plugininstance.h"
+#include "pluginparameters.h"
 #include "render.h"
 #include "soundfilereader.h"
 #include "wavwriter.h"
 
 #include "public.sdk/source/vst/hosting/module.h"
-#include "public.sdk/source/vst/utility/stringconvert.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,26 +35,6 @@ enum ExitCode
 	kExitRender = 3,
 	kExitFile = 4
 };
-
-void listParameters (const Hosting::PluginInstance& instance)
-{
-	auto& controller = instance.controller ();
-	for (int32 index = 0; index < controller.getParameterCount (); ++index)
-	{
-		ParameterInfo info {};
-		if (controller.getParameterInfo (index, info) != kResultOk)
-			continue;
-		const ParamValue value = controller.getParamNormalized (info.id);
-		std::string units = VST3::StringConvert::convert (info.units);
-		if (!units.empty ())
-			units.insert (0, " ");
-		std::printf ("%u\t%s\t%s%s\t(%s .. %s)\n", info.id,
-		             VST3::StringConvert::convert (info.title).c_str (),
-		             instance.valueText (info.id, value).c_str (), units.c_str (),
-		             instance.valueText (info.id, 0.0).c_str (),
-		             instance.valueText (info.id, 1.0).c_str ());
-	}
-}
 
 } // namespace
 
@@ -87,24 +68,15 @@ int main (int argc, char* argv[])
 	}
 	if (options.listParameters)
 	{
-		listParameters (*instance);
+		Render::printParameters (*instance, stdout);
 		return kExitOk;
 	}
 
 	std::vector<std::pair<ParamID, ParamValue>> changes;
-	for (const auto& [name, plain] : options.settings)
+	if (!Render::applySettings (*instance, options.settings, changes, error))
 	{
-		ParamID id = 0;
-		if (!instance->findParameter (name, id))
-		{
-			std::fprintf (stderr, "tarvine-render: the plug-in has no parameter \"%s\"\n", name.c_str ());
-			return kExitUsage;
-		}
-		auto& controller = instance->controller ();
-		controller.setParamNormalized (id, controller.plainParamToNormalized (id, plain));
-		const ParamValue normalized = controller.getParamNormalized (id);
-		changes.emplace_back (id, normalized);
-		std::printf ("%s = %s\n", instance->title (id).c_str (), instance->valueText (id, normalized).c_str ());
+		std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
+		return kExitUsage;
 	}
 
 	// The output is written while the input is still being read.
@@ -155,8 +127,9 @@ int main (int argc, char* argv[])
 		return kExitFile;
 	}
 
-	std::printf ("tail: %u samples%s\n", result.tailSamples, result.tailCapped ? " (capped at a minute)" : "");
-	std::printf ("wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
-	             input->sampleRate ());
+	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
+	              result.tailCapped ? " (capped at a minute)" : "");
+	std::fprintf (stderr, "wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
+	              input->sampleRate ());
 	return kExitOk;
 }
