@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -84,6 +85,27 @@ TEST (RenderToolCommandLine, TakesEveryValueAfterAnEqualsSignAsWell)
 	EXPECT_EQ (first.samples, second.samples);
 	ASSERT_TRUE (readSound (outputPath ("equals-rate.wav"), demo));
 	EXPECT_EQ (demo.rate, 8000);
+}
+
+// Shell completion ends a folder's name with a separator.
+TEST (RenderToolCommandLine, LoadsABundleNamedWithATrailingSeparatorOrDot)
+{
+	const std::string bundle = TARVINE_BUNDLE_PATH;
+	const std::string spellings[] = {bundle + "/", bundle + "//", bundle + "/.", bundle + "/./"};
+	for (const auto& spelling : spellings)
+	{
+		EXPECT_EQ (runTool ("--list --plugin " + quoted (spelling), "bundle-spelling.log"), 0) << spelling;
+		EXPECT_NE (readText (outputPath ("bundle-spelling.log")).find ("Rvb Time"), std::string::npos) << spelling;
+	}
+	// From inside the bundle, as "." and from its Contents folder as "..".
+	const std::string inside = "cd " + quoted (bundle) + " && " + quoted (TARVINE_RENDER_TOOL) + " --list --plugin . > " +
+	                           quoted (outputPath ("bundle-dot.log")) + " 2>&1";
+	EXPECT_EQ (std::system (inside.c_str ()), 0);
+	EXPECT_NE (readText (outputPath ("bundle-dot.log")).find ("Rvb Time"), std::string::npos);
+	const std::string contents = "cd " + quoted (bundle + "/Contents") + " && " + quoted (TARVINE_RENDER_TOOL) +
+	                             " --list --plugin .. > " + quoted (outputPath ("bundle-dotdot.log")) + " 2>&1";
+	EXPECT_EQ (std::system (contents.c_str ()), 0);
+	EXPECT_NE (readText (outputPath ("bundle-dotdot.log")).find ("Rvb Time"), std::string::npos);
 }
 
 TEST (RenderToolCommandLine, SaysEverythingOnStandardErrorAndNothingOnStandardOutput)

@@ -5,6 +5,7 @@
 // with the length of the sound. Its status lines go to standard error, so
 // that standard output can carry the file.
 
+#include "bundlepath.h"
 #include "demosignal.h"
 #include "options.h"
 #include "plugininstance.h"
@@ -54,7 +55,7 @@ int main (int argc, char* argv[])
 		return kExitOk;
 	}
 
-	auto module = VST3::Hosting::Module::create (options.plugin, error);
+	auto module = VST3::Hosting::Module::create (Render::bundlePathForLoading (options.plugin), error);
 	if (!module)
 	{
 		std::fprintf (stderr, "tarvine-render: cannot load %s: %s\n", options.plugin.c_str (), error.c_str ());
