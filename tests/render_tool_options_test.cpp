@@ -119,6 +119,22 @@ TEST (RenderToolCommandLine, SaysEverythingOnStandardErrorAndNothingOnStandardOu
 	EXPECT_NE (status.find ("wrote "), std::string::npos) << status;
 }
 
+// The tail follows the parameters given, also when no input frame brings
+// them to the processor.
+TEST (RenderToolCommandLine, EmptyInputGetsTheTailOfTheReverbTimeGiven)
+{
+	constexpr int kRate = 48000;
+	const std::string input = outputPath ("empty-in.wav");
+	ASSERT_TRUE (writeSound (input, makeNoise (2, kRate, 0)));
+	const std::string output = outputPath ("empty-out.wav");
+	ASSERT_EQ (runTool ("--in " + quoted (input) + " --out " + quoted (output) + " \"Rvb Time=1.2\"", "empty.log"), 0);
+
+	Sound rendered;
+	ASSERT_TRUE (readSound (output, rendered));
+	EXPECT_EQ (rendered.frames (), static_cast<size_t> ((1.2 + 0.5) * kRate));
+	EXPECT_NE (readText (outputPath ("empty.log")).find ("tail: 81600 samples"), std::string::npos);
+}
+
 TEST (RenderToolCommandLine, HelpSaysWhatAFileWithMoreChannelsGives)
 {
 	ASSERT_EQ (runTool ("--help", "help.log"), 0);

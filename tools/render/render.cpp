@@ -64,15 +64,14 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 	};
 
 	// The tail follows the parameters, which the first block delivers; an
-	// input shorter than a block makes a shorter first block.
+	// input shorter than a block makes a shorter first block, and an empty
+	// one a block of no samples, from which a processor takes parameter
+	// changes all the same.
 	size_t framesRead = 0;
 	if (!readBlock (framesRead))
 		return RenderOutcome::kReadFailed;
-	if (framesRead > 0)
-	{
-		if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
-			return outcome;
-	}
+	if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
+		return outcome;
 	const uint32 tail = instance.processor ().getTailSamples ();
 	const auto maxTail = static_cast<uint32> (60.0 * input.sampleRate ());
 	result.tailCapped = tail > maxTail;
