@@ -141,6 +141,7 @@ TEST (RenderToolCommandLine, HelpSaysWhatAFileWithMoreChannelsGives)
 	const std::string help = readText (outputPath ("help.log"));
 	EXPECT_NE (help.find ("more channels gives its first two"), std::string::npos) << help;
 	EXPECT_EQ (help.find ("mono or stereo"), std::string::npos) << help;
+	EXPECT_NE (help.find ("130 SIGINT"), std::string::npos) << help;
 }
 
 } // namespace

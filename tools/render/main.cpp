@@ -7,7 +7,10 @@
 
 #include "bundlepath.h"
 #include "demosignal.h"
+#include "exitcodes.h"
+#include "interruption.h"
 #include "options.h"
+#include "outputfile.h"
 #include "plugininstance.h"
 #include "pluginparameters.h"
 #include "render.h"
@@ -25,108 +28,104 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Tarvine;
+using namespace Tarvine::Render;
 
 namespace {
 
-enum ExitCode
+int fail (int exitCode, const std::string& message)
 {
-	kExitOk = 0,
-	kExitUsage = 1,
-	kExitPlugin = 2,
-	kExitRender = 3,
-	kExitFile = 4
-};
+	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
+	return exitCode;
+}
+
+// The way out of a render that a signal stopped: its file is not finished.
+int stopped ()
+{
+	return exitCodeForSignal (interruptingSignal ());
+}
 
 } // namespace
 
 int main (int argc, char* argv[])
 {
-	Render::Options options;
+	catchInterruptions ();
+
+	Options options;
 	options.plugin = TARVINE_DEFAULT_BUNDLE;
 	std::string error;
-	if (!Render::parseOptions (argc, argv, options, error))
+	if (!parseOptions (argc, argv, options, error))
 	{
-		std::fprintf (stderr, "tarvine-render: %s\n\n%s", error.c_str (), Render::usageText ());
+		std::fprintf (stderr, "tarvine-render: %s\n\n%s", error.c_str (), usageText ());
 		return kExitUsage;
 	}
 	if (options.showHelp)
 	{
-		std::fputs (Render::usageText (), stdout);
+		std::fputs (usageText (), stdout);
 		return kExitOk;
 	}
 
-	auto module = VST3::Hosting::Module::create (Render::bundlePathForLoading (options.plugin), error);
+	auto module = VST3::Hosting::Module::create (bundlePathForLoading (options.plugin), error);
 	if (!module)
-	{
-		std::fprintf (stderr, "tarvine-render: cannot load %s: %s\n", options.plugin.c_str (), error.c_str ());
-		return kExitPlugin;
-	}
+		return fail (kExitPlugin, "cannot load " + options.plugin + ": " + error);
 	auto instance = Hosting::PluginInstance::create (module, error);
 	if (!instance)
-	{
-		std::fprintf (stderr, "tarvine-render: %s: %s\n", options.plugin.c_str (), error.c_str ());
-		return kExitPlugin;
-	}
+		return fail (kExitPlugin, options.plugin + ": " + error);
 	if (options.listParameters)
 	{
-		Render::printParameters (*instance, stdout);
+		printParameters (*instance, stdout);
 		return kExitOk;
 	}
 
 	std::vector<std::pair<ParamID, ParamValue>> changes;
-	if (!Render::applySettings (*instance, options.settings, changes, error))
-	{
-		std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
-		return kExitUsage;
-	}
+	if (!applySettings (*instance, options.settings, changes, error))
+		return fail (kExitUsage, error);
 
 	// The output is written while the input is still being read.
 	std::error_code sameFileError;
 	if (!options.input.empty () && std::filesystem::equivalent (options.input, options.output, sameFileError))
-	{
-		std::fprintf (stderr, "tarvine-render: --out names the --in file, which the render reads as it writes\n");
-		return kExitUsage;
-	}
+		return fail (kExitUsage, "--out names the --in file, which the render reads as it writes");
 
-	std::unique_ptr<Render::StereoSource> input;
+	std::unique_ptr<StereoSource> input;
 	if (options.input.empty ())
-		input = std::make_unique<Render::DemoSignal> (options.sampleRate);
-	else if (!(input = Render::SoundFileReader::open (options.input, error)))
-	{
-		std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
-		return kExitFile;
-	}
-	auto output = Render::WavWriter::create (options.output, input->sampleRate (), error);
-	if (!output)
-	{
-		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-		return kExitFile;
-	}
+		input = std::make_unique<DemoSignal> (options.sampleRate);
+	else if (!(input = SoundFileReader::open (options.input, error)))
+		return fail (kExitFile, "cannot read " + options.input + ": " + error);
 
-	Render::RenderResult result;
-	const auto outcome =
-	    options.doublePrecision
-	        ? Render::render<double> (*instance, *input, *output, options.blockSize, changes, result, error)
-	        : Render::render<float> (*instance, *input, *output, options.blockSize, changes, result, error);
+	const std::string cannotWrite = "cannot write " + options.output + ": ";
+	OutputFile::Refusal refusal {};
+	const auto outputFile = OutputFile::prepare (options.output, refusal, error);
+	if (!outputFile)
+		return fail (refusal == OutputFile::Refusal::kCannotRewind ? kExitUsage : kExitFile, cannotWrite + error);
+	// Declared after the file it writes, so that it closes the file before
+	// an unfinished one is taken away.
+	const auto output = WavWriter::create (outputFile->writePath (), input->sampleRate (), error);
+	if (!output)
+		return fail (kExitFile, cannotWrite + error);
+
+	RenderResult result;
+	const auto outcome = options.doublePrecision
+	                         ? render<double> (*instance, *input, *output, options.blockSize, changes, result, error)
+	                         : render<float> (*instance, *input, *output, options.blockSize, changes, result, error);
 	switch (outcome)
 	{
-		case Render::RenderOutcome::kRendered:
+		case RenderOutcome::kRendered:
 			break;
-		case Render::RenderOutcome::kProcessorFailed:
-			std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
-			return kExitRender;
-		case Render::RenderOutcome::kReadFailed:
-			std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
-			return kExitFile;
-		case Render::RenderOutcome::kWriteFailed:
-			std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-			return kExitFile;
+		case RenderOutcome::kProcessorFailed:
+			return fail (kExitRender, error);
+		case RenderOutcome::kReadFailed:
+			return fail (kExitFile, "cannot read " + options.input + ": " + error);
+		case RenderOutcome::kWriteFailed:
+			return fail (kExitFile, cannotWrite + error);
+		case RenderOutcome::kInterrupted:
+			return stopped ();
 	}
 	if (!output->finish (error))
-	{
-		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-		return kExitFile;
-	}
+		return fail (kExitFile, cannotWrite + error);
+	// The last moment a signal can still keep the file from its place.
+	if (interruptingSignal () != 0)
+		return stopped ();
+	if (!outputFile->commit (error))
+		return fail (kExitFile, cannotWrite + error);
 
 	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
 	              result.tailCapped ? " (capped at a minute)" : "");

@@ -65,7 +65,8 @@ const char* usageText ()
 	       "                 sample rate: a mono file feeds both channels, one with\n"
 	       "                 more channels gives its first two (default: a built-in\n"
 	       "                 demo of clicks and a noise burst)\n"
-	       "  --out FILE     the stereo WAV file to write\n"
+	       "  --out FILE     the WAV file to write, not a pipe; an existing file is\n"
+	       "                 replaced only by a finished render\n"
 	       "  --rate HZ      sample rate of the demo signal, a whole number from 1000\n"
 	       "                 to 1536000 (default 44100); not with --in\n"
 	       "  --block N      samples per process call, 1 to 65536 (default 512)\n"
@@ -78,7 +79,7 @@ const char* usageText ()
 	       "\n"
 	       "Exit status: 0 done, 1 bad command line, 2 the bundle cannot be loaded,\n"
 	       "3 the processor refused the setup or a block, 4 a file cannot be read or\n"
-	       "written.\n";
+	       "written, 128 + N stopped by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
 }
 
 bool parseOptions (int argc, char* argv[], Options& options, std::string& error)

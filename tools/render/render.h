@@ -18,7 +18,8 @@ enum class RenderOutcome
 	kRendered,
 	kProcessorFailed, // refused the setup or failed a block
 	kReadFailed,
-	kWriteFailed
+	kWriteFailed,
+	kInterrupted // by a signal, between two blocks
 };
 
 struct RenderResult
@@ -32,7 +33,8 @@ struct RenderResult
 // `blockSize`, with the parameter changes in the first block, then as many
 // frames of silence as the processor reports for its tail (at most a
 // minute). Holds a block of samples at a time, whatever the length; when
-// it fails, `error` says why.
+// it fails, `error` says why. Stops at the next block once one of the
+// signals that catchInterruptions names has come.
 template <typename Sample>
 RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
                       int blockSize,

@@ -1,8 +1,6 @@
 #include "wavwriter.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace Tarvine::Render {
 
@@ -27,23 +25,11 @@ std::unique_ptr<WavWriter> WavWriter::create (const std::string& path, double sa
 		error = sf_strerror (nullptr);
 		return nullptr;
 	}
-	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file), path));
+	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file)));
 }
 
-WavWriter::WavWriter (SoundFileHandle file, std::string path)
-: file (std::move (file)), path (std::move (path)), chunk (kChunkFrames * kChannels)
+WavWriter::WavWriter (SoundFileHandle file) : file (std::move (file)), chunk (kChunkFrames * kChannels)
 {
-}
-
-WavWriter::~WavWriter ()
-{
-	if (finished)
-		return;
-	file.reset ();
-	// Only a file of our own making: an output such as /dev/null stays.
-	std::error_code error;
-	if (std::filesystem::is_regular_file (path, error))
-		std::filesystem::remove (path, error);
 }
 
 bool WavWriter::write (const float* left, const float* right, size_t frames, std::string& error)
@@ -89,7 +75,6 @@ bool WavWriter::finish (std::string& error)
 		error = sf_error_number (closed);
 		return false;
 	}
-	finished = true;
 	return true;
 }
 

@@ -10,16 +10,13 @@
 namespace Tarvine::Render {
 
 // A stereo 32-bit float WAV file written front to back a fixed chunk at a
-// time, whatever its length. A regular file that is not finished (a render
-// that failed on the way) is removed when the writer goes, so no
-// half-written file is left looking like a result.
+// time, whatever its length.
 class WavWriter
 {
 public:
 	// Null with a reason in `error` when the file cannot be created.
 	static std::unique_ptr<WavWriter> create (const std::string& path, double sampleRate,
 	                                          std::string& error);
-	~WavWriter ();
 
 	WavWriter (const WavWriter&) = delete;
 	WavWriter& operator= (const WavWriter&) = delete;
@@ -28,19 +25,18 @@ public:
 	bool write (const float* left, const float* right, size_t frames, std::string& error);
 
 	// Writes what is buffered and closes the file, its header complete.
-	// False with a reason when that failed.
+	// False with a reason when that failed. A writer that goes without it
+	// closes the file as it stands.
 	bool finish (std::string& error);
 
 private:
-	WavWriter (SoundFileHandle file, std::string path);
+	explicit WavWriter (SoundFileHandle file);
 
 	bool flush (std::string& error);
 
 	SoundFileHandle file;
-	std::string path;
 	std::vector<float> chunk; // interleaved, as the file holds it
 	size_t chunkFrames = 0;
-	bool finished = false;
 };
 
 } // namespace Tarvine::Render
