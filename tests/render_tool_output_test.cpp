@@ -7,6 +7,7 @@
 #include "toolprocess.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <chrono>
 #include <csignal>
@@ -467,5 +468,35 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (Interruption {"SIGINT", SIGINT}, Interruption {"SIGTERM", SIGTERM},
                        Interruption {"SIGHUP", SIGHUP}),
     CaseName ());
+
+// A stream's header claims the most a WAV header can, so the output might
+// pass 4 GiB: it is begun as RF64, and comes out a WAV file all the same
+// once it stays short.
+TEST (RenderToolStream, OfUnknownLengthComesOutAsAWavFileWithItsTrueLength)
+{
+	const fs::path folder = caseFolder ("stream");
+	const fs::path output = folder / "render.wav";
+	const fs::path input = folder / "input.pipe";
+	ASSERT_EQ (mkfifo (input.c_str (), 0644), 0);
+	const Sound sent = makeNoise (2, kStreamRate, kStreamRate);
+
+	ToolProcess tool ({"--in", input.string (), "--out", output.string (), "Bypass=1"}, "stream.log");
+	{
+		StreamFeeder feeder (input, tool);
+		ASSERT_TRUE (feeder.opened ());
+		ASSERT_TRUE (feeder.writeHeader (2));
+		ASSERT_TRUE (feeder.writeSamples (sent.samples));
+	}
+	ASSERT_EQ (tool.finish (), 0) << readText (outputPath ("stream.log"));
+
+	EXPECT_EQ (readText (output.string ()).substr (0, 12).replace (4, 4, "...."), "RIFF....WAVE");
+	Sound rendered;
+	ASSERT_TRUE (readSound (output.string (), rendered));
+	EXPECT_EQ (rendered.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT);
+	// Bypassed: the stream itself, then the default tail of 0.85 s in silence.
+	ASSERT_EQ (rendered.frames (), sent.frames () + static_cast<size_t> (0.85 * kStreamRate));
+	EXPECT_TRUE (std::equal (sent.samples.begin (), sent.samples.end (), rendered.samples.begin ()));
+	EXPECT_EQ (namesIn (folder), (std::set<std::string> {"input.pipe", "render.wav"}));
+}
 
 } // namespace

@@ -98,7 +98,8 @@ int main (int argc, char* argv[])
 		return fail (refusal == OutputFile::Refusal::kCannotRewind ? kExitUsage : kExitFile, cannotWrite + error);
 	// Declared after the file it writes, so that it closes the file before
 	// an unfinished one is taken away.
-	const auto output = WavWriter::create (outputFile->writePath (), input->sampleRate (), error);
+	const auto output = WavWriter::create (outputFile->writePath (), input->sampleRate (),
+	                                       renderLengthBound (input->lengthBound (), input->sampleRate ()), error);
 	if (!output)
 		return fail (kExitFile, cannotWrite + error);
 

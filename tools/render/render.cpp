@@ -11,6 +11,13 @@ namespace Tarvine::Render {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+uint64_t renderLengthBound (uint64_t inputFrames, double sampleRate)
+{
+	const auto maxTail = static_cast<uint64_t> (kMaxTailSeconds * sampleRate);
+	constexpr uint64_t kMost = std::numeric_limits<uint64_t>::max ();
+	return inputFrames > kMost - maxTail ? kMost : inputFrames + maxTail;
+}
+
 template <typename Sample>
 RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
                       int blockSize, const std::vector<std::pair<ParamID, ParamValue>>& changes,
@@ -77,7 +84,7 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 	if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
 		return outcome;
 	const uint32 tail = instance.processor ().getTailSamples ();
-	const auto maxTail = static_cast<uint32> (60.0 * input.sampleRate ());
+	const auto maxTail = static_cast<uint32> (kMaxTailSeconds * input.sampleRate ());
 	result.tailCapped = tail > maxTail;
 	result.tailSamples = std::min (tail, maxTail);
 

@@ -7,6 +7,7 @@
 #include "pluginterfaces/vst/vsttypes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,13 @@ enum class RenderOutcome
 	kWriteFailed,
 	kInterrupted // by a signal, between two blocks
 };
+
+// The longest tail a render writes, whatever the processor reports.
+constexpr double kMaxTailSeconds = 60.0;
+
+// The most frames a render of an input of at most `inputFrames` frames
+// writes, tail included.
+uint64_t renderLengthBound (uint64_t inputFrames, double sampleRate);
 
 struct RenderResult
 {
