@@ -227,6 +227,7 @@ enum class Unusable
 {
 	kFolder,
 	kReadOnlyFile,
+	kFileInReadOnlyFolder, // the file could be written, but no new file made beside it
 	kPipe,
 	kFullDevice
 };
@@ -264,6 +265,15 @@ TEST_P (RenderToolRefusal, SaysWhyAndLeavesTheOutputAsItWas)
 			fs::permissions (output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 			setup.inChild = withoutRoot;
 			break;
+		case Unusable::kFileInReadOnlyFolder:
+			fs::create_directory (folder / "locked");
+			output = folder / "locked" / "render.wav";
+			writeText (output, kEarlierContent);
+			fs::permissions (output, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+			                             fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+			fs::permissions (folder / "locked", fs::perms::owner_write, fs::perm_options::remove);
+			setup.inChild = withoutRoot;
+			break;
 		case Unusable::kPipe:
 			ASSERT_EQ (mkfifo (output.c_str (), 0644), 0);
 			break;
@@ -271,17 +281,22 @@ TEST_P (RenderToolRefusal, SaysWhyAndLeavesTheOutputAsItWas)
 			output = "/dev/full";
 			break;
 	}
-	const auto namesBefore = namesIn (folder);
+	// Where a file of the tool's would show: /dev, the device's folder, is
+	// left alone.
+	const fs::path outputFolder = c.output == Unusable::kFullDevice ? folder : output.parent_path ();
+	const auto namesBefore = namesIn (outputFolder);
 	const std::string log = std::string ("refused-") + c.name + ".log";
 
 	ToolProcess tool (demoArguments (output), log, setup);
 	const int exitCode = tool.finish ();
+	if (c.output == Unusable::kFileInReadOnlyFolder)
+		fs::permissions (outputFolder, fs::perms::owner_write, fs::perm_options::add);
 	ASSERT_NE (exitCode, kSetupFailed) << "the tool could not be started as another user";
 
 	EXPECT_EQ (exitCode, c.exitCode);
 	EXPECT_NE (readText (outputPath (log)).find (c.message), std::string::npos) << readText (outputPath (log));
-	EXPECT_EQ (namesIn (folder), namesBefore);
-	if (c.output == Unusable::kReadOnlyFile)
+	EXPECT_EQ (namesIn (outputFolder), namesBefore);
+	if (c.output == Unusable::kReadOnlyFile || c.output == Unusable::kFileInReadOnlyFolder)
 	{
 		EXPECT_EQ (readText (output.string ()), kEarlierContent);
 	}
@@ -291,6 +306,8 @@ INSTANTIATE_TEST_SUITE_P (
     Outputs, RenderToolRefusal,
     ::testing::Values (Refusal {"folder", Unusable::kFolder, 4, "it is a folder"},
                        Refusal {"read_only_file", Unusable::kReadOnlyFile, 4, "Permission denied"},
+                       Refusal {"file_in_read_only_folder", Unusable::kFileInReadOnlyFolder, 4,
+                                "no new file can be made in"},
                        Refusal {"pipe", Unusable::kPipe, 1, "it is a pipe"},
                        Refusal {"full_device", Unusable::kFullDevice, 4, "No space left on device"}),
     CaseName ());

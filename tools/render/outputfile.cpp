@@ -65,9 +65,10 @@ std::optional<fs::path> createFileBeside (const fs::path& target, std::string& e
 			std::fclose (file);
 			return candidate;
 		}
+		// The file itself may be writable where its folder is not.
 		if (errno != EEXIST)
 		{
-			error = std::strerror (errno);
+			error = "no new file can be made in " + folder.string () + ": " + std::strerror (errno);
 			return std::nullopt;
 		}
 	}
