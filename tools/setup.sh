@@ -31,7 +31,9 @@ validator_result=$(grep -m 1 "Result:" "$log" | sed 's/^.*Result: *//' || true)
 
 # The render's exit status alone would not tell a silent file from a reverb.
 demo="$build_dir/tarvine-demo.wav"
-"$render" --plugin "$installed" --out "$demo" >/dev/null || die "rendering the demo failed"
+render_log="$build_dir/demo-render.log"
+"$render" --plugin "$installed" --out "$demo" 2>"$render_log" \
+  || { cat "$render_log" >&2; die "rendering the demo failed (its report: $render_log)"; }
 demo_peak=$(python3 "$repo/tools/wavpeak.py" "$demo") \
   || die "the demo render $demo holds no usable sound"
 

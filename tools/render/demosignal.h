@@ -19,6 +19,7 @@ public:
 	explicit DemoSignal (double sampleRate);
 
 	double sampleRate () const override { return rate; }
+	uint64_t lengthBound () const override { return length; }
 	bool read (float* left, float* right, size_t frames, size_t& framesRead,
 	           std::string& error) override;
 

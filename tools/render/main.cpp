@@ -2,17 +2,22 @@
 // path through its class factory, sets parameters in plain values, renders
 // a sound file (or a built-in demo) through it, tail included, and writes
 // the result as a WAV file, a block at a time: its memory does not grow
-// with the length of the sound.
+// with the length of the sound. Its status lines go to standard error, so
+// that standard output can carry the file.
 
+#include "bundlepath.h"
 #include "demosignal.h"
+#include "exitcodes.h"
+#include "interruption.h"
 #include "options.h"
+#include "outputfile.h"
 #include "plugininstance.h"
+#include "pluginparameters.h"
 #include "render.h"
 #include "soundfilereader.h"
 #include "wavwriter.h"
 
 #include "public.sdk/source/vst/hosting/module.h"
-#include "public.sdk/source/vst/utility/stringconvert.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,140 +28,109 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Tarvine;
+using namespace Tarvine::Render;
 
 namespace {
 
-enum ExitCode
+int fail (int exitCode, const std::string& message)
 {
-	kExitOk = 0,
-	kExitUsage = 1,
-	kExitPlugin = 2,
-	kExitRender = 3,
-	kExitFile = 4
-};
+	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
+	return exitCode;
+}
 
-void listParameters (const Hosting::PluginInstance& instance)
+// The way out of a render that a signal stopped: its file is not finished.
+int stopped ()
 {
-	auto& controller = instance.controller ();
-	for (int32 index = 0; index < controller.getParameterCount (); ++index)
-	{
-		ParameterInfo info {};
-		if (controller.getParameterInfo (index, info) != kResultOk)
-			continue;
-		const ParamValue value = controller.getParamNormalized (info.id);
-		std::string units = VST3::StringConvert::convert (info.units);
-		if (!units.empty ())
-			units.insert (0, " ");
-		std::printf ("%u\t%s\t%s%s\t(%s .. %s)\n", info.id,
-		             VST3::StringConvert::convert (info.title).c_str (),
-		             instance.valueText (info.id, value).c_str (), units.c_str (),
-		             instance.valueText (info.id, 0.0).c_str (),
-		             instance.valueText (info.id, 1.0).c_str ());
-	}
+	return exitCodeForSignal (interruptingSignal ());
 }
 
 } // namespace
 
 int main (int argc, char* argv[])
 {
-	Render::Options options;
+	catchInterruptions ();
+
+	Options options;
 	options.plugin = TARVINE_DEFAULT_BUNDLE;
 	std::string error;
-	if (!Render::parseOptions (argc, argv, options, error))
+	if (!parseOptions (argc, argv, options, error))
 	{
-		std::fprintf (stderr, "tarvine-render: %s\n\n%s", error.c_str (), Render::usageText ());
+		std::fprintf (stderr, "tarvine-render: %s\n\n%s", error.c_str (), usageText ());
 		return kExitUsage;
 	}
 	if (options.showHelp)
 	{
-		std::fputs (Render::usageText (), stdout);
+		std::fputs (usageText (), stdout);
 		return kExitOk;
 	}
 
-	auto module = VST3::Hosting::Module::create (options.plugin, error);
+	auto module = VST3::Hosting::Module::create (bundlePathForLoading (options.plugin), error);
 	if (!module)
-	{
-		std::fprintf (stderr, "tarvine-render: cannot load %s: %s\n", options.plugin.c_str (), error.c_str ());
-		return kExitPlugin;
-	}
+		return fail (kExitPlugin, "cannot load " + options.plugin + ": " + error);
 	auto instance = Hosting::PluginInstance::create (module, error);
 	if (!instance)
-	{
-		std::fprintf (stderr, "tarvine-render: %s: %s\n", options.plugin.c_str (), error.c_str ());
-		return kExitPlugin;
-	}
+		return fail (kExitPlugin, options.plugin + ": " + error);
 	if (options.listParameters)
 	{
-		listParameters (*instance);
+		printParameters (*instance, stdout);
 		return kExitOk;
 	}
 
 	std::vector<std::pair<ParamID, ParamValue>> changes;
-	for (const auto& [name, plain] : options.settings)
-	{
-		ParamID id = 0;
-		if (!instance->findParameter (name, id))
-		{
-			std::fprintf (stderr, "tarvine-render: the plug-in has no parameter \"%s\"\n", name.c_str ());
-			return kExitUsage;
-		}
-		auto& controller = instance->controller ();
-		controller.setParamNormalized (id, controller.plainParamToNormalized (id, plain));
-		const ParamValue normalized = controller.getParamNormalized (id);
-		changes.emplace_back (id, normalized);
-		std::printf ("%s = %s\n", instance->title (id).c_str (), instance->valueText (id, normalized).c_str ());
-	}
+	if (!applySettings (*instance, options.settings, changes, error))
+		return fail (kExitUsage, error);
 
 	// The output is written while the input is still being read.
 	std::error_code sameFileError;
 	if (!options.input.empty () && std::filesystem::equivalent (options.input, options.output, sameFileError))
-	{
-		std::fprintf (stderr, "tarvine-render: --out names the --in file, which the render reads as it writes\n");
-		return kExitUsage;
-	}
+		return fail (kExitUsage, "--out names the --in file, which the render reads as it writes");
 
-	std::unique_ptr<Render::StereoSource> input;
+	std::unique_ptr<StereoSource> input;
 	if (options.input.empty ())
-		input = std::make_unique<Render::DemoSignal> (options.sampleRate);
-	else if (!(input = Render::SoundFileReader::open (options.input, error)))
-	{
-		std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
-		return kExitFile;
-	}
-	auto output = Render::WavWriter::create (options.output, input->sampleRate (), error);
-	if (!output)
-	{
-		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-		return kExitFile;
-	}
+		input = std::make_unique<DemoSignal> (options.sampleRate);
+	else if (!(input = SoundFileReader::open (options.input, error)))
+		return fail (kExitFile, "cannot read " + options.input + ": " + error);
 
-	Render::RenderResult result;
-	const auto outcome =
-	    options.doublePrecision
-	        ? Render::render<double> (*instance, *input, *output, options.blockSize, changes, result, error)
-	        : Render::render<float> (*instance, *input, *output, options.blockSize, changes, result, error);
+	const std::string cannotWrite = "cannot write " + options.output + ": ";
+	OutputFile::Refusal refusal {};
+	const auto outputFile = OutputFile::prepare (options.output, refusal, error);
+	if (!outputFile)
+		return fail (refusal == OutputFile::Refusal::kCannotRewind ? kExitUsage : kExitFile, cannotWrite + error);
+	// Declared after the file it writes, so that it closes the file before
+	// an unfinished one is taken away.
+	const auto output = WavWriter::create (outputFile->writePath (), input->sampleRate (),
+	                                       renderLengthBound (input->lengthBound (), input->sampleRate ()), error);
+	if (!output)
+		return fail (kExitFile, cannotWrite + error);
+
+	RenderResult result;
+	const auto outcome = options.doublePrecision
+	                         ? render<double> (*instance, *input, *output, options.blockSize, changes, result, error)
+	                         : render<float> (*instance, *input, *output, options.blockSize, changes, result, error);
 	switch (outcome)
 	{
-		case Render::RenderOutcome::kRendered:
+		case RenderOutcome::kRendered:
 			break;
-		case Render::RenderOutcome::kProcessorFailed:
-			std::fprintf (stderr, "tarvine-render: %s\n", error.c_str ());
-			return kExitRender;
-		case Render::RenderOutcome::kReadFailed:
-			std::fprintf (stderr, "tarvine-render: cannot read %s: %s\n", options.input.c_str (), error.c_str ());
-			return kExitFile;
-		case Render::RenderOutcome::kWriteFailed:
-			std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-			return kExitFile;
+		case RenderOutcome::kProcessorFailed:
+			return fail (kExitRender, error);
+		case RenderOutcome::kReadFailed:
+			return fail (kExitFile, "cannot read " + options.input + ": " + error);
+		case RenderOutcome::kWriteFailed:
+			return fail (kExitFile, cannotWrite + error);
+		case RenderOutcome::kInterrupted:
+			return stopped ();
 	}
 	if (!output->finish (error))
-	{
-		std::fprintf (stderr, "tarvine-render: cannot write %s: %s\n", options.output.c_str (), error.c_str ());
-		return kExitFile;
-	}
+		return fail (kExitFile, cannotWrite + error);
+	// The last moment a signal can still keep the file from its place.
+	if (interruptingSignal () != 0)
+		return stopped ();
+	if (!outputFile->commit (error))
+		return fail (kExitFile, cannotWrite + error);
 
-	std::printf ("tail: %u samples%s\n", result.tailSamples, result.tailCapped ? " (capped at a minute)" : "");
-	std::printf ("wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
-	             input->sampleRate ());
+	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
+	              result.tailCapped ? " (capped at a minute)" : "");
+	std::fprintf (stderr, "wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
+	              input->sampleRate ());
 	return kExitOk;
 }

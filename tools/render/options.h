@@ -12,12 +12,12 @@ struct Options
 	std::string plugin;
 	std::string input;  // empty: the built-in demo signal
 	std::string output;
-	double sampleRate = 44100.0; // of the demo signal
+	double sampleRate = 44100.0; // of the demo signal, a whole number of hertz
 	int blockSize = 512;
 	bool doublePrecision = false;
 	bool listParameters = false;
 	bool showHelp = false;
-	// parameter id or title, and the plain value to set
+	// parameter id or title, and the plain value to set, a finite number
 	std::vector<std::pair<std::string, double>> settings;
 };
 

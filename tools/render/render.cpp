@@ -1,5 +1,6 @@
 #include "render.h"
 
+#include "interruption.h"
 #include "stereorenderer.h"
 
 #include <algorithm>
@@ -9,6 +10,13 @@ namespace Tarvine::Render {
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
+
+uint64_t renderLengthBound (uint64_t inputFrames, double sampleRate)
+{
+	const auto maxTail = static_cast<uint64_t> (kMaxTailSeconds * sampleRate);
+	constexpr uint64_t kMost = std::numeric_limits<uint64_t>::max ();
+	return inputFrames > kMost - maxTail ? kMost : inputFrames + maxTail;
+}
 
 template <typename Sample>
 RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
@@ -31,18 +39,21 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 	size_t inputLength = 0; // frames read so far: all of them once the input has ended
 	bool inputEnded = false;
 
-	// The next block of input into inLeft and inRight, silence past its end.
+	// The next block of input into inLeft and inRight, silence past its end;
+	// or the news that a signal asks the render to stop.
 	const auto readBlock = [&] (size_t& framesRead) {
 		framesRead = 0;
+		if (interruptingSignal () != 0)
+			return RenderOutcome::kInterrupted;
 		if (!inputEnded && !input.read (readLeft.data (), readRight.data (), block, framesRead, error))
-			return false;
+			return RenderOutcome::kReadFailed;
 		inputLength += framesRead;
 		inputEnded = inputEnded || framesRead < block;
 		std::copy_n (readLeft.begin (), framesRead, inLeft.begin ());
 		std::copy_n (readRight.begin (), framesRead, inRight.begin ());
 		std::fill (inLeft.begin () + framesRead, inLeft.end (), Sample (0));
 		std::fill (inRight.begin () + framesRead, inRight.end (), Sample (0));
-		return true;
+		return RenderOutcome::kRendered;
 	};
 	// The first `frames` frames of inLeft and inRight through the processor
 	// and out to the file.
@@ -64,17 +75,16 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 	};
 
 	// The tail follows the parameters, which the first block delivers; an
-	// input shorter than a block makes a shorter first block.
+	// input shorter than a block makes a shorter first block, and an empty
+	// one a block of no samples, from which a processor takes parameter
+	// changes all the same.
 	size_t framesRead = 0;
-	if (!readBlock (framesRead))
-		return RenderOutcome::kReadFailed;
-	if (framesRead > 0)
-	{
-		if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
-			return outcome;
-	}
+	if (const auto outcome = readBlock (framesRead); outcome != RenderOutcome::kRendered)
+		return outcome;
+	if (const auto outcome = processBlock (framesRead); outcome != RenderOutcome::kRendered)
+		return outcome;
 	const uint32 tail = instance.processor ().getTailSamples ();
-	const auto maxTail = static_cast<uint32> (60.0 * input.sampleRate ());
+	const auto maxTail = static_cast<uint32> (kMaxTailSeconds * input.sampleRate ());
 	result.tailCapped = tail > maxTail;
 	result.tailSamples = std::min (tail, maxTail);
 
@@ -82,8 +92,8 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 	// after the input's last frame is out.
 	for (;;)
 	{
-		if (!readBlock (framesRead))
-			return RenderOutcome::kReadFailed;
+		if (const auto outcome = readBlock (framesRead); outcome != RenderOutcome::kRendered)
+			return outcome;
 		const size_t end = inputEnded ? inputLength + result.tailSamples : std::numeric_limits<size_t>::max ();
 		const size_t frames = std::min (block, end - result.frames);
 		if (frames == 0)

@@ -7,6 +7,7 @@
 #include "pluginterfaces/vst/vsttypes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,8 +19,16 @@ enum class RenderOutcome
 	kRendered,
 	kProcessorFailed, // refused the setup or failed a block
 	kReadFailed,
-	kWriteFailed
+	kWriteFailed,
+	kInterrupted // by a signal, between two blocks
 };
+
+// The longest tail a render writes, whatever the processor reports.
+constexpr double kMaxTailSeconds = 60.0;
+
+// The most frames a render of an input of at most `inputFrames` frames
+// writes, tail included.
+uint64_t renderLengthBound (uint64_t inputFrames, double sampleRate);
 
 struct RenderResult
 {
@@ -32,7 +41,8 @@ struct RenderResult
 // `blockSize`, with the parameter changes in the first block, then as many
 // frames of silence as the processor reports for its tail (at most a
 // minute). Holds a block of samples at a time, whatever the length; when
-// it fails, `error` says why.
+// it fails, `error` says why. Stops at the next block once one of the
+// signals that catchInterruptions names has come.
 template <typename Sample>
 RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
                       int blockSize,

@@ -28,13 +28,14 @@ std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path,
 		return nullptr;
 	}
 	return std::unique_ptr<SoundFileReader> (
-	    new SoundFileReader (std::move (file), info.channels, info.samplerate));
+	    new SoundFileReader (std::move (file), info.channels, info.samplerate, static_cast<uint64_t> (info.frames)));
 }
 
-SoundFileReader::SoundFileReader (SoundFileHandle file, int channels, double sampleRate)
+SoundFileReader::SoundFileReader (SoundFileHandle file, int channels, double sampleRate, uint64_t headerFrames)
 : file (std::move (file)),
   channels (static_cast<size_t> (channels)),
   rate (sampleRate),
+  headerFrames (headerFrames),
   chunk (kChunkFrames * this->channels)
 {
 }

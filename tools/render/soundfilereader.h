@@ -20,17 +20,21 @@ public:
 	static std::unique_ptr<SoundFileReader> open (const std::string& path, std::string& error);
 
 	double sampleRate () const override { return rate; }
+	uint64_t lengthBound () const override { return headerFrames; }
 	bool read (float* left, float* right, size_t frames, size_t& framesRead,
 	           std::string& error) override;
 
 private:
-	SoundFileReader (SoundFileHandle file, int channels, double sampleRate);
+	SoundFileReader (SoundFileHandle file, int channels, double sampleRate, uint64_t headerFrames);
 
 	bool refill (std::string& error);
 
 	SoundFileHandle file;
 	size_t channels;
 	double rate;
+	// As the header says: a file cut short holds fewer, and a stream written
+	// before its length was known claims the most its header can.
+	uint64_t headerFrames;
 	std::vector<float> chunk; // interleaved, as the file holds it
 	size_t chunkFrames = 0;
 	size_t chunkPosition = 0;

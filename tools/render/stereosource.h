@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace Tarvine::Render {
@@ -13,6 +14,10 @@ public:
 	virtual ~StereoSource () = default;
 
 	virtual double sampleRate () const = 0;
+
+	// The most frames the signal can hold: its length, or the largest value
+	// where that is not known (a pipe).
+	virtual uint64_t lengthBound () const = 0;
 
 	// Up to `frames` frames into `left` and `right`, in `framesRead`: fewer
 	// only where the signal ends, after which every read gives none. False

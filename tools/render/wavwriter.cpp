@@ -1,8 +1,6 @@
 #include "wavwriter.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace Tarvine::Render {
 
@@ -13,41 +11,71 @@ namespace {
 constexpr size_t kChunkFrames = 8192;
 constexpr size_t kChannels = 2;
 
-} // namespace
-
-std::unique_ptr<WavWriter> WavWriter::create (const std::string& path, double sampleRate, std::string& error)
+SF_INFO stereoFloatInfo (double sampleRate, uint64_t maxFrames)
 {
 	SF_INFO info {};
 	info.samplerate = static_cast<int> (sampleRate);
 	info.channels = static_cast<int> (kChannels);
-	info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-	SoundFileHandle file (sf_open (path.c_str (), SFM_WRITE, &info));
+	info.format = wavFormatFor (maxFrames);
+	return info;
+}
+
+bool isRf64 (int format)
+{
+	return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64;
+}
+
+} // namespace
+
+int wavFormatFor (uint64_t maxFrames)
+{
+	return (maxFrames <= kMaxPlainWavFrames ? SF_FORMAT_WAV : SF_FORMAT_RF64) | SF_FORMAT_FLOAT;
+}
+
+std::unique_ptr<WavWriter> WavWriter::create (const std::string& path, double sampleRate, uint64_t maxFrames,
+                                              std::string& error)
+{
+	SF_INFO info = stereoFloatInfo (sampleRate, maxFrames);
+	return adopt (SoundFileHandle (sf_open (path.c_str (), SFM_WRITE, &info)), info.format, error);
+}
+
+std::unique_ptr<WavWriter> WavWriter::create (SF_VIRTUAL_IO& io, void* ioData, double sampleRate,
+                                              uint64_t maxFrames, std::string& error)
+{
+	SF_INFO info = stereoFloatInfo (sampleRate, maxFrames);
+	return adopt (SoundFileHandle (sf_open_virtual (&io, SFM_WRITE, &info, ioData)), info.format, error);
+}
+
+std::unique_ptr<WavWriter> WavWriter::adopt (SoundFileHandle file, int format, std::string& error)
+{
 	if (!file)
 	{
 		error = sf_strerror (nullptr);
 		return nullptr;
 	}
-	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file), path));
+	// RF64 only because the file might grow past 4 GiB: if it does not,
+	// libsndfile writes the header of a WAV file, which more readers take.
+	// Without that it stays a valid RF64 file.
+	if (isRf64 (format))
+		sf_command (file.get (), SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
+	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file), format));
 }
 
-WavWriter::WavWriter (SoundFileHandle file, std::string path)
-: file (std::move (file)), path (std::move (path)), chunk (kChunkFrames * kChannels)
+WavWriter::WavWriter (SoundFileHandle file, int format)
+: file (std::move (file)), fileFormat (format), chunk (kChunkFrames * kChannels)
 {
-}
-
-WavWriter::~WavWriter ()
-{
-	if (finished)
-		return;
-	file.reset ();
-	// Only a file of our own making: an output such as /dev/null stays.
-	std::error_code error;
-	if (std::filesystem::is_regular_file (path, error))
-		std::filesystem::remove (path, error);
 }
 
 bool WavWriter::write (const float* left, const float* right, size_t frames, std::string& error)
 {
+	// libsndfile would write on and wrap the header's sizes round.
+	if (!isRf64 (fileFormat) && framesTaken + frames > kMaxPlainWavFrames)
+	{
+		error = "the output passes 4 GiB, more than a WAV file holds";
+		return false;
+	}
+	framesTaken += frames;
+
 	size_t written = 0;
 	while (written < frames)
 	{
@@ -89,7 +117,6 @@ bool WavWriter::finish (std::string& error)
 		error = sf_error_number (closed);
 		return false;
 	}
-	finished = true;
 	return true;
 }
 

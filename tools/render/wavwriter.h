@@ -3,44 +3,64 @@
 #include "soundfilehandle.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Tarvine::Render {
 
+// The most stereo 32-bit float frames a plain WAV file holds: its chunk
+// sizes count bytes in 32 bits, and its header takes a little room too.
+constexpr uint64_t kMaxPlainWavFrames = (0xffffffffull - 4096) / 8;
+
+// libsndfile's format for a stereo 32-bit float file of at most
+// `maxFrames` frames: plain WAV, which every reader takes, when it holds
+// them; RF64, which holds any length, when it might not.
+int wavFormatFor (uint64_t maxFrames);
+
 // A stereo 32-bit float WAV file written front to back a fixed chunk at a
-// time, whatever its length. A regular file that is not finished (a render
-// that failed on the way) is removed when the writer goes, so no
-// half-written file is left looking like a result.
+// time, whatever its length. Where it may pass 4 GiB it is an RF64 file
+// that libsndfile writes as plain WAV after all (WAVE_FORMAT_EXTENSIBLE)
+// when it stays below; either way its header holds its true length.
 class WavWriter
 {
 public:
 	// Null with a reason in `error` when the file cannot be created.
+	// `maxFrames` bounds what will be written (the largest value when that
+	// is not known) and picks the format.
 	static std::unique_ptr<WavWriter> create (const std::string& path, double sampleRate,
-	                                          std::string& error);
-	~WavWriter ();
+	                                          uint64_t maxFrames, std::string& error);
+	// The same through libsndfile's virtual I/O, onto whatever `io` writes to.
+	static std::unique_ptr<WavWriter> create (SF_VIRTUAL_IO& io, void* ioData, double sampleRate,
+	                                          uint64_t maxFrames, std::string& error);
 
 	WavWriter (const WavWriter&) = delete;
 	WavWriter& operator= (const WavWriter&) = delete;
 
-	// Appends `frames` frames. False with a reason when writing failed.
+	// libsndfile's format of the file.
+	int format () const { return fileFormat; }
+
+	// Appends `frames` frames. False with a reason when writing failed, or
+	// when a plain WAV file would pass what its header can hold.
 	bool write (const float* left, const float* right, size_t frames, std::string& error);
 
 	// Writes what is buffered and closes the file, its header complete.
-	// False with a reason when that failed.
+	// False with a reason when that failed. A writer that goes without it
+	// closes the file as it stands.
 	bool finish (std::string& error);
 
 private:
-	WavWriter (SoundFileHandle file, std::string path);
+	WavWriter (SoundFileHandle file, int format);
 
+	static std::unique_ptr<WavWriter> adopt (SoundFileHandle file, int format, std::string& error);
 	bool flush (std::string& error);
 
 	SoundFileHandle file;
-	std::string path;
+	int fileFormat;
 	std::vector<float> chunk; // interleaved, as the file holds it
 	size_t chunkFrames = 0;
-	bool finished = false;
+	uint64_t framesTaken = 0; // written and buffered
 };
 
 } // namespace Tarvine::Render

@@ -1,0 +1,519 @@
+// What the render tool leaves where --out points, run as a process of its
+// own: an earlier file there is replaced only by a finished render, and a
+// render that fails, is refused or is stopped by a signal leaves that file
+// (or its symbolic link) as it was and nothing else behind.
+
+#include "rendertool.h"
+#include "toolprocess.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace Tarvine::Test;
+namespace fs = std::filesystem;
+
+constexpr const char* kEarlierContent = "the user's earlier render\n";
+// The demo at this rate: four seconds, and the default tail of 0.85 s.
+constexpr int kDemoRate = 8000;
+constexpr size_t kDemoFrames = 4 * kDemoRate + 6800;
+
+// A fresh, empty folder for one case.
+fs::path caseFolder (const std::string& name)
+{
+	const fs::path folder = outputPath ("output-" + name);
+	fs::remove_all (folder);
+	fs::create_directories (folder);
+	return folder;
+}
+
+std::set<std::string> namesIn (const fs::path& folder)
+{
+	std::set<std::string> names;
+	for (const auto& entry : fs::directory_iterator (folder))
+		names.insert (entry.path ().filename ().string ());
+	return names;
+}
+
+void writeText (const fs::path& path, const std::string& text)
+{
+	std::ofstream (path, std::ios::binary) << text;
+}
+
+std::vector<std::string> demoArguments (const fs::path& output)
+{
+	return {"--rate", std::to_string (kDemoRate), "--out", output.string ()};
+}
+
+// As the shell reports a process that a signal ended.
+int exitCodeForSignal (int number)
+{
+	return 128 + number;
+}
+
+// Keeps the tool from writing more than a few blocks into any file, as a
+// full disk would.
+bool limitFileSize ()
+{
+	std::signal (SIGXFSZ, SIG_IGN); // the write fails instead
+	const rlimit limit {64 * 1024, 64 * 1024};
+	return setrlimit (RLIMIT_FSIZE, &limit) == 0;
+}
+
+// Root may write any file: the tool then runs as nobody.
+bool withoutRoot ()
+{
+	constexpr uid_t kNobody = 65534;
+	return geteuid () != 0 || (setgid (kNobody) == 0 && setuid (kNobody) == 0);
+}
+
+// --- A render that fails after --out was taken in hand ------------------
+
+enum class Earlier
+{
+	kFile,
+	kLinkToFile
+};
+
+enum class Failure
+{
+	kRateRefused, // the processor refuses the input's rate: nothing is rendered
+	kDiskFull     // writing stops part way
+};
+
+struct FailedRender
+{
+	const char* name;
+	Earlier earlier;
+	Failure failure;
+	int exitCode;
+};
+
+void PrintTo (const FailedRender& c, std::ostream* out)
+{
+	*out << c.name;
+}
+
+class RenderToolFailure : public ::testing::TestWithParam<FailedRender>
+{
+};
+
+TEST_P (RenderToolFailure, LeavesTheEarlierOutputAndNothingElse)
+{
+	const FailedRender c = GetParam ();
+	const fs::path folder = caseFolder (std::string ("failed-") + c.name);
+	const fs::path output = folder / "render.wav";
+	const fs::path earlier = c.earlier == Earlier::kFile ? output : folder / "earlier.wav";
+	writeText (earlier, kEarlierContent);
+	if (c.earlier == Earlier::kLinkToFile)
+		fs::create_symlink ("earlier.wav", output);
+	// Above what the processor takes (1,536,000 Hz).
+	const std::string fastInput = outputPath (std::string ("failed-") + c.name + "-2MHz.wav");
+	ASSERT_TRUE (writeSound (fastInput, makeNoise (2, 2000000, 1000)));
+	const auto namesBefore = namesIn (folder);
+
+	ToolSetup setup;
+	std::vector<std::string> arguments = demoArguments (output);
+	if (c.failure == Failure::kRateRefused)
+		arguments = {"--in", fastInput, "--out", output.string ()};
+	else
+		setup.inChild = limitFileSize;
+	ToolProcess tool (arguments, std::string ("failed-") + c.name + ".log", setup);
+
+	EXPECT_EQ (tool.finish (), c.exitCode);
+	EXPECT_EQ (namesIn (folder), namesBefore);
+	EXPECT_EQ (readText (earlier.string ()), kEarlierContent);
+	if (c.earlier == Earlier::kLinkToFile)
+	{
+		ASSERT_TRUE (fs::is_symlink (output));
+		EXPECT_EQ (fs::read_symlink (output), "earlier.wav");
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    FileOrLink, RenderToolFailure,
+    ::testing::Values (FailedRender {"file_rate_refused", Earlier::kFile, Failure::kRateRefused, 3},
+                       FailedRender {"link_rate_refused", Earlier::kLinkToFile, Failure::kRateRefused, 3},
+                       FailedRender {"file_disk_full", Earlier::kFile, Failure::kDiskFull, 4},
+                       FailedRender {"link_disk_full", Earlier::kLinkToFile, Failure::kDiskFull, 4}),
+    CaseName ());
+
+// --- A render that finishes -----------------------------------------------
+
+enum class Before
+{
+	kNothing,
+	kFile,       // with its own permissions
+	kLinkToFile,
+	kLinkToNothing
+};
+
+struct Replacement
+{
+	const char* name;
+	Before before;
+};
+
+void PrintTo (const Replacement& c, std::ostream* out)
+{
+	*out << c.name;
+}
+
+class RenderToolReplacement : public ::testing::TestWithParam<Replacement>
+{
+};
+
+TEST_P (RenderToolReplacement, PutsTheFinishedFileInPlaceAndKeepsLinks)
+{
+	const Replacement c = GetParam ();
+	const fs::path folder = caseFolder (std::string ("replaced-") + c.name);
+	const fs::path output = folder / "render.wav";
+	const bool throughLink = c.before == Before::kLinkToFile || c.before == Before::kLinkToNothing;
+	const fs::path target = throughLink ? folder / "renders" / "take.wav" : output;
+	fs::create_directories (folder / "renders");
+	if (c.before == Before::kFile || c.before == Before::kLinkToFile)
+		writeText (target, kEarlierContent);
+	if (c.before == Before::kFile)
+		fs::permissions (target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+	if (throughLink)
+		fs::create_symlink ("renders/take.wav", output);
+
+	ToolProcess tool (demoArguments (output), std::string ("replaced-") + c.name + ".log");
+	ASSERT_EQ (tool.finish (), 0);
+
+	Sound rendered;
+	ASSERT_TRUE (readSound (target.string (), rendered));
+	EXPECT_EQ (rendered.frames (), kDemoFrames);
+	EXPECT_EQ (namesIn (folder), (std::set<std::string> {"render.wav", "renders"}));
+	EXPECT_EQ (namesIn (folder / "renders"),
+	           throughLink ? std::set<std::string> {"take.wav"} : std::set<std::string> {});
+	if (throughLink)
+	{
+		EXPECT_EQ (fs::read_symlink (output), "renders/take.wav");
+	}
+	if (c.before == Before::kFile)
+	{
+		EXPECT_EQ (fs::status (target).permissions (),
+		           fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    WhatWasThere, RenderToolReplacement,
+    ::testing::Values (Replacement {"nothing", Before::kNothing}, Replacement {"file", Before::kFile},
+                       Replacement {"link_to_file", Before::kLinkToFile},
+                       Replacement {"link_to_nothing", Before::kLinkToNothing}),
+    CaseName ());
+
+// --- What --out cannot be -------------------------------------------------
+
+enum class Unusable
+{
+	kFolder,
+	kReadOnlyFile,
+	kFileInReadOnlyFolder, // the file could be written, but no new file made beside it
+	kPipe,
+	kFullDevice
+};
+
+struct Refusal
+{
+	const char* name;
+	Unusable output;
+	int exitCode;
+	const char* message;
+};
+
+void PrintTo (const Refusal& c, std::ostream* out)
+{
+	*out << c.name;
+}
+
+class RenderToolRefusal : public ::testing::TestWithParam<Refusal>
+{
+};
+
+TEST_P (RenderToolRefusal, SaysWhyAndLeavesTheOutputAsItWas)
+{
+	const Refusal c = GetParam ();
+	const fs::path folder = caseFolder (std::string ("refused-") + c.name);
+	fs::path output = folder / "render.wav";
+	ToolSetup setup;
+	switch (c.output)
+	{
+		case Unusable::kFolder:
+			fs::create_directory (output);
+			break;
+		case Unusable::kReadOnlyFile:
+			writeText (output, kEarlierContent);
+			fs::permissions (output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+			setup.inChild = withoutRoot;
+			break;
+		case Unusable::kFileInReadOnlyFolder:
+			fs::create_directory (folder / "locked");
+			output = folder / "locked" / "render.wav";
+			writeText (output, kEarlierContent);
+			fs::permissions (output, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+			                             fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+			fs::permissions (folder / "locked", fs::perms::owner_write, fs::perm_options::remove);
+			setup.inChild = withoutRoot;
+			break;
+		case Unusable::kPipe:
+			ASSERT_EQ (mkfifo (output.c_str (), 0644), 0);
+			break;
+		case Unusable::kFullDevice:
+			output = "/dev/full";
+			break;
+	}
+	// Where a file of the tool's would show: /dev, the device's folder, is
+	// left alone.
+	const fs::path outputFolder = c.output == Unusable::kFullDevice ? folder : output.parent_path ();
+	const auto namesBefore = namesIn (outputFolder);
+	const std::string log = std::string ("refused-") + c.name + ".log";
+
+	ToolProcess tool (demoArguments (output), log, setup);
+	const int exitCode = tool.finish ();
+	if (c.output == Unusable::kFileInReadOnlyFolder)
+		fs::permissions (outputFolder, fs::perms::owner_write, fs::perm_options::add);
+	ASSERT_NE (exitCode, kSetupFailed) << "the tool could not be started as another user";
+
+	EXPECT_EQ (exitCode, c.exitCode);
+	EXPECT_NE (readText (outputPath (log)).find (c.message), std::string::npos) << readText (outputPath (log));
+	EXPECT_EQ (namesIn (outputFolder), namesBefore);
+	if (c.output == Unusable::kReadOnlyFile || c.output == Unusable::kFileInReadOnlyFolder)
+	{
+		EXPECT_EQ (readText (output.string ()), kEarlierContent);
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Outputs, RenderToolRefusal,
+    ::testing::Values (Refusal {"folder", Unusable::kFolder, 4, "it is a folder"},
+                       Refusal {"read_only_file", Unusable::kReadOnlyFile, 4, "Permission denied"},
+                       Refusal {"file_in_read_only_folder", Unusable::kFileInReadOnlyFolder, 4,
+                                "no new file can be made in"},
+                       Refusal {"pipe", Unusable::kPipe, 1, "it is a pipe"},
+                       Refusal {"full_device", Unusable::kFullDevice, 4, "No space left on device"}),
+    CaseName ());
+
+// --- Standard output as --out ---------------------------------------------
+
+TEST (RenderToolStandardOutput, RedirectedIntoAFileHoldsTheWholeWavFile)
+{
+	const fs::path folder = caseFolder ("stdout-file");
+	ToolSetup setup;
+	setup.outputPath = (folder / "render.wav").string ();
+	ToolProcess tool (demoArguments ("/dev/stdout"), "stdout-file.log", setup);
+	ASSERT_EQ (tool.finish (), 0) << readText (outputPath ("stdout-file.log"));
+
+	Sound rendered;
+	ASSERT_TRUE (readSound (setup.outputPath, rendered));
+	EXPECT_EQ (rendered.frames (), kDemoFrames);
+	EXPECT_EQ (namesIn (folder), std::set<std::string> {"render.wav"});
+}
+
+TEST (RenderToolStandardOutput, IntoAPipeIsRefused)
+{
+	ToolSetup setup;
+	setup.outputIntoPipe = true;
+	ToolProcess tool (demoArguments ("/dev/stdout"), "stdout-pipe.log", setup);
+	EXPECT_EQ (tool.finish (), 1);
+	EXPECT_NE (readText (outputPath ("stdout-pipe.log")).find ("it is a pipe"), std::string::npos);
+}
+
+// --- A stream whose length is not known -----------------------------------
+
+constexpr int kStreamRate = 48000;
+
+// A WAV stream into a named pipe, as a program writes one before it knows
+// its length: the header's sizes at their largest.
+class StreamFeeder
+{
+public:
+	// Waits until the tool opens the pipe; a tool that ended first never will.
+	StreamFeeder (const fs::path& pipe, ToolProcess& reader)
+	{
+		// A tool that dies must fail the test, not end it.
+		std::signal (SIGPIPE, SIG_IGN);
+		const auto giveUp = std::chrono::steady_clock::now () + std::chrono::seconds (30);
+		while (descriptor < 0 && reader.running () && std::chrono::steady_clock::now () < giveUp)
+		{
+			descriptor = open (pipe.c_str (), O_WRONLY | O_NONBLOCK);
+			if (descriptor < 0)
+				std::this_thread::sleep_for (std::chrono::milliseconds (10));
+		}
+		if (descriptor >= 0)
+			fcntl (descriptor, F_SETFL, 0);
+	}
+	~StreamFeeder () { end (); }
+
+	bool opened () const { return descriptor >= 0; }
+
+	bool writeHeader (int channels)
+	{
+		const uint16_t blockAlign = static_cast<uint16_t> (channels * 4);
+		std::string header = "RIFF";
+		appendLittleEndian (header, 0xffffffffu, 4);
+		header += "WAVEfmt ";
+		appendLittleEndian (header, 16, 4);
+		appendLittleEndian (header, 3, 2); // IEEE float
+		appendLittleEndian (header, static_cast<uint32_t> (channels), 2);
+		appendLittleEndian (header, kStreamRate, 4);
+		appendLittleEndian (header, kStreamRate * blockAlign, 4);
+		appendLittleEndian (header, blockAlign, 2);
+		appendLittleEndian (header, 32, 2);
+		header += "data";
+		appendLittleEndian (header, 0xffffffffu, 4);
+		return writeAll (header.data (), header.size ());
+	}
+
+	// The samples as little-endian floats, as the machines here hold them.
+	bool writeSamples (const std::vector<float>& samples)
+	{
+		return writeAll (samples.data (), samples.size () * sizeof (float));
+	}
+
+	void end ()
+	{
+		if (descriptor >= 0)
+			close (descriptor);
+		descriptor = -1;
+	}
+
+private:
+	static void appendLittleEndian (std::string& bytes, uint32_t value, int count)
+	{
+		for (int byte = 0; byte < count; ++byte)
+			bytes += static_cast<char> ((value >> (8 * byte)) & 0xffu);
+	}
+
+	bool writeAll (const void* data, size_t size)
+	{
+		const char* bytes = static_cast<const char*> (data);
+		while (size > 0)
+		{
+			const ssize_t written = write (descriptor, bytes, size);
+			if (written <= 0)
+				return false;
+			bytes += written;
+			size -= static_cast<size_t> (written);
+		}
+		return true;
+	}
+
+	int descriptor = -1;
+};
+
+// Waits for a file that is not in `known` to grow past `bytes`.
+bool newFileGrowsPast (const fs::path& folder, const std::set<std::string>& known, uintmax_t bytes)
+{
+	const auto giveUp = std::chrono::steady_clock::now () + std::chrono::seconds (30);
+	while (std::chrono::steady_clock::now () < giveUp)
+	{
+		for (const auto& entry : fs::directory_iterator (folder))
+		{
+			std::error_code error;
+			if (!known.count (entry.path ().filename ().string ()) && fs::file_size (entry.path (), error) > bytes)
+				return true;
+		}
+		std::this_thread::sleep_for (std::chrono::milliseconds (10));
+	}
+	return false;
+}
+
+struct Interruption
+{
+	const char* name;
+	int signal;
+};
+
+void PrintTo (const Interruption& c, std::ostream* out)
+{
+	*out << c.name;
+}
+
+class RenderToolInterruption : public ::testing::TestWithParam<Interruption>
+{
+};
+
+// The input is a stream the test holds back, so that the signal comes while
+// the render is surely under way, with part of it already written.
+TEST_P (RenderToolInterruption, RemovesTheUnfinishedFileAndExitsAsTheSignalAsks)
+{
+	const Interruption c = GetParam ();
+	const fs::path folder = caseFolder (std::string ("signal-") + c.name);
+	const fs::path output = folder / "render.wav";
+	const fs::path input = folder / "input.pipe";
+	writeText (output, kEarlierContent);
+	ASSERT_EQ (mkfifo (input.c_str (), 0644), 0);
+	const auto namesBefore = namesIn (folder);
+
+	ToolProcess tool ({"--in", input.string (), "--out", output.string ()},
+	                  std::string ("signal-") + c.name + ".log");
+	StreamFeeder feeder (input, tool);
+	ASSERT_TRUE (feeder.opened ()) << readText (outputPath (std::string ("signal-") + c.name + ".log"));
+	ASSERT_TRUE (feeder.writeHeader (2));
+	ASSERT_TRUE (feeder.writeSamples (makeNoise (2, kStreamRate, kStreamRate).samples));
+	// More than the tool's write chunks (8192 frames of 8 bytes).
+	ASSERT_TRUE (newFileGrowsPast (folder, namesBefore, 100000));
+
+	tool.signal (c.signal);
+	feeder.end (); // the tool reads on to the stream's end, then sees the signal
+	EXPECT_EQ (tool.finish (), exitCodeForSignal (c.signal));
+	EXPECT_EQ (namesIn (folder), namesBefore);
+	EXPECT_EQ (readText (output.string ()), kEarlierContent);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Signals, RenderToolInterruption,
+    ::testing::Values (Interruption {"SIGINT", SIGINT}, Interruption {"SIGTERM", SIGTERM},
+                       Interruption {"SIGHUP", SIGHUP}),
+    CaseName ());
+
+// A stream's header claims the most a WAV header can, so the output might
+// pass 4 GiB: it is begun as RF64, and comes out a WAV file all the same
+// once it stays short.
+TEST (RenderToolStream, OfUnknownLengthComesOutAsAWavFileWithItsTrueLength)
+{
+	const fs::path folder = caseFolder ("stream");
+	const fs::path output = folder / "render.wav";
+	const fs::path input = folder / "input.pipe";
+	ASSERT_EQ (mkfifo (input.c_str (), 0644), 0);
+	const Sound sent = makeNoise (2, kStreamRate, kStreamRate);
+
+	ToolProcess tool ({"--in", input.string (), "--out", output.string (), "Bypass=1"}, "stream.log");
+	{
+		StreamFeeder feeder (input, tool);
+		ASSERT_TRUE (feeder.opened ());
+		ASSERT_TRUE (feeder.writeHeader (2));
+		ASSERT_TRUE (feeder.writeSamples (sent.samples));
+	}
+	ASSERT_EQ (tool.finish (), 0) << readText (outputPath ("stream.log"));
+
+	EXPECT_EQ (readText (output.string ()).substr (0, 12).replace (4, 4, "...."), "RIFF....WAVE");
+	Sound rendered;
+	ASSERT_TRUE (readSound (output.string (), rendered));
+	EXPECT_EQ (rendered.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT);
+	// Bypassed: the stream itself, then the default tail of 0.85 s in silence.
+	ASSERT_EQ (rendered.frames (), sent.frames () + static_cast<size_t> (0.85 * kStreamRate));
+	EXPECT_TRUE (std::equal (sent.samples.begin (), sent.samples.end (), rendered.samples.begin ()));
+	EXPECT_EQ (namesIn (folder), (std::set<std::string> {"input.pipe", "render.wav"}));
+}
+
+} // namespace
