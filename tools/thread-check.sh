@@ -8,15 +8,11 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${TARVINE_TSAN_BUILD_DIR:-"$repo/build-tsan"}
 flags=-fsanitize=thread
 
-mkdir -p "$build_dir"
-configure_log="$build_dir/configure.log"
-if ! cmake -S "$repo" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    "-DCMAKE_C_FLAGS=$flags" "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=$flags" \
-    "-DCMAKE_SHARED_LINKER_FLAGS=$flags" "-DCMAKE_MODULE_LINKER_FLAGS=$flags" >"$configure_log" 2>&1; then
-  cat "$configure_log" >&2
-  echo "thread-check: configuring failed" >&2
-  exit 1
-fi
+# shellcheck source=tools/lib/configure.sh
+source "$repo/tools/lib/configure.sh"
+configure_build thread-check "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DCMAKE_C_FLAGS=$flags" "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=$flags" \
+  "-DCMAKE_SHARED_LINKER_FLAGS=$flags" "-DCMAKE_MODULE_LINKER_FLAGS=$flags"
 cmake --build "$build_dir" --parallel "$(nproc)" --target engine_tests bundle_tests \
   || { echo "thread-check: compiling failed" >&2; exit 1; }
 

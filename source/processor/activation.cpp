@@ -61,15 +61,15 @@ void setFixedDelays (const double (&tableMs)[4], double (&delayMs)[4], int32 (&l
 tresult PLUGIN_API PlugProcessor::setActive (TBool state)
 {
 	std::lock_guard<std::mutex> hostCall (hostCallMutex);
-	// No process call runs now: a restored record that the audio thread has
-	// not taken yet is applied here.
-	takePendingState ();
-
 	if (!state)
 	{
 		stopEngine ();
 		return AudioEffect::setActive (state);
 	}
+
+	// No process call runs now: a restored record that the audio thread has
+	// not taken yet is applied here.
+	takePendingState ();
 
 	const int32 n = lineLengthFor (sampleRate);
 	if (n == 0)

@@ -186,7 +186,6 @@ private:
 	bool engineCanRun (const ProcessData& data) const;
 	bool takePendingState ();
 	void publishState ();
-	void takePublishedState ();
 	void stopEngine ();
 	void tailFollowsEngine ();
 

@@ -55,15 +55,10 @@ tresult PLUGIN_API PlugProcessor::setState (IBStream* state)
 tresult PLUGIN_API PlugProcessor::getState (IBStream* state)
 {
 	std::lock_guard<std::mutex> hostCall (hostCallMutex);
-	takePublishedState ();
-	return writeParamState (hostState, state);
-}
-
-void PlugProcessor::takePublishedState ()
-{
 	StateRecord latest;
 	if (publishedState.read (latest) && latest.generation == hostGeneration)
 		hostState = latest.state;
+	return writeParamState (hostState, state);
 }
 
 bool PlugProcessor::takePendingState ()
@@ -85,7 +80,8 @@ void PlugProcessor::publishState ()
 
 void PlugProcessor::tailFollowsEngine ()
 {
-	tail.engineFollows (engineGeneration, reverbTimeMsFor (paramState.values[3]));
+	// Called right after the engine values were derived from paramState.
+	tail.engineFollows (engineGeneration, rvbTimeMs);
 }
 
 } // namespace Vst
