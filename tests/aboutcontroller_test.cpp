@@ -278,14 +278,8 @@ TEST_F (AboutControllerTest, SubControllerDeletedBeforeItsViewsLeavesThemNoListe
 TEST_F (AboutControllerTest, LaterViewOfTheSameKindTakesOverTheBindingCompletely)
 {
 	auto about = owner.makeAbout ();
-	auto firstLabel = makeLabel ();
-	auto secondLabel = makeLabel ();
-	auto firstButton = makeButton ();
-	auto secondButton = makeButton ();
-	verify (about, firstLabel);
-	verify (about, firstButton);
-	verify (about, secondLabel);
-	verify (about, secondButton);
+	auto [firstLabel, firstButton] = bindLabelAndButton (about);
+	auto [secondLabel, secondButton] = bindLabelAndButton (about);
 
 	firstButton->switchTo (1.f);
 	EXPECT_EQ (textOf (secondLabel), "");

@@ -18,7 +18,6 @@
 //               the parameter id: the press and the move must each edit it in
 //               one step
 
-#include "editorwindow/editorpicture.h"
 #include "editorwindow/editrecorder.h"
 #include "editorwindow/hostoptions.h"
 #include "editorwindow/hostrunloop.h"
@@ -35,6 +34,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -111,9 +111,38 @@ constexpr auto pictureBound = 500ms;
 // How long to keep looking past that, so a failure says how late it was.
 constexpr auto pictureObserved = 2000ms;
 
+// Whether a capture of a host window shows the editor's picture: the editor
+// paints every pixel of its window and draws nothing pure black, so a window
+// it has not painted yet keeps the host window's black.
+bool showsEditorPicture (const Capture& capture)
+{
+	constexpr uint32_t black = 0x000000;
+	return capture.width > 0 && capture.shareOf (black) < 0.01 && capture.distinctColours () >= 64;
+}
+
+// Serves the run loop in short slices and captures the window after each,
+// until it shows the editor's picture or the time is up. Gives how long the
+// picture took to show, or nothing if it never did.
+std::optional<std::chrono::milliseconds> waitForEditorPicture (Host& host, const HostWindow& window,
+                                                               std::chrono::milliseconds limit)
+{
+	using namespace std::chrono;
+	const auto start = steady_clock::now ();
+	for (;;)
+	{
+		const bool shows = showsEditorPicture (captureWindow (host.display, window.id ()));
+		const auto elapsed = duration_cast<milliseconds> (steady_clock::now () - start);
+		if (shows)
+			return elapsed;
+		if (elapsed >= limit)
+			return std::nullopt;
+		host.serve (10ms);
+	}
+}
+
 void checkPictureShows (Host& host, const HostWindow& window, const std::string& opening)
 {
-	const auto shown = waitForEditorPicture (host.display, window.id (), host.runLoop, pictureObserved);
+	const auto shown = waitForEditorPicture (host, window, pictureObserved);
 	if (shown)
 		std::printf ("%s: the editor's picture shows after %lld ms\n", opening.c_str (),
 		             static_cast<long long> (shown->count ()));
