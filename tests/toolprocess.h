@@ -1,8 +1,8 @@
 #pragma once
 
 // The render tool as a process of its own (POSIX only), for what a shell
-// command line cannot arrange: signals at a chosen moment, limits, another
-// user, a pipe as standard output.
+// command line cannot arrange: signals at a chosen moment, limits, powers
+// dropped, a pipe as standard output.
 
 #include <sys/types.h>
 

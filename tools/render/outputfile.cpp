@@ -128,13 +128,12 @@ std::unique_ptr<OutputFile> OutputFile::prepare (const std::string& path, Refusa
 		return nullptr;
 	output->target = *target;
 	output->written = temporary->string ();
-	output->temporary = true;
 	return output;
 }
 
 OutputFile::~OutputFile ()
 {
-	if (!temporary || committed)
+	if (target.empty () || committed)
 		return;
 	std::error_code ignored;
 	fs::remove (written, ignored);
@@ -142,7 +141,7 @@ OutputFile::~OutputFile ()
 
 bool OutputFile::commit (std::string& error)
 {
-	if (temporary)
+	if (!target.empty ())
 	{
 		std::error_code code;
 		// Only a courtesy: the render is whole whether or not it took.

@@ -41,9 +41,10 @@ public:
 private:
 	OutputFile () = default;
 
-	std::filesystem::path target; // the name the finished file takes
+	// The name the finished file takes; empty for a device, which is
+	// written directly.
+	std::filesystem::path target;
 	std::string written;
-	bool temporary = false;
 	bool committed = false;
 	// Of the file being replaced, which the new one takes on.
 	std::optional<std::filesystem::perms> permissions;
