@@ -1,6 +1,9 @@
 #include "soundfilereader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 
 namespace Tarvine::Render {
 
@@ -15,8 +18,19 @@ constexpr size_t kChunkFrames = 8192;
 
 std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path, std::string& error)
 {
+	// Opened here rather than by libsndfile, so that the descriptor tells
+	// which file is read, and so that no name length but the system's own
+	// limits it.
+	Descriptor descriptor (::open (path.c_str (), O_RDONLY | O_CLOEXEC));
+	if (!descriptor)
+	{
+		error = std::strerror (errno);
+		return nullptr;
+	}
+	const auto identity = identityOf (descriptor.get ());
 	SF_INFO info {};
-	SoundFileHandle file (sf_open (path.c_str (), SFM_READ, &info));
+	// The descriptor stays ours to close, whether or not libsndfile takes it.
+	SoundFileHandle file (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
 	if (!file)
 	{
 		error = sf_strerror (nullptr);
@@ -28,11 +42,15 @@ std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path,
 		return nullptr;
 	}
 	return std::unique_ptr<SoundFileReader> (
-	    new SoundFileReader (std::move (file), info.channels, info.samplerate, static_cast<uint64_t> (info.frames)));
+	    new SoundFileReader (std::move (descriptor), std::move (file), identity, info.channels, info.samplerate,
+	                         static_cast<uint64_t> (info.frames)));
 }
 
-SoundFileReader::SoundFileReader (SoundFileHandle file, int channels, double sampleRate, uint64_t headerFrames)
-: file (std::move (file)),
+SoundFileReader::SoundFileReader (Descriptor descriptor, SoundFileHandle file, std::optional<FileIdentity> identity,
+                                  int channels, double sampleRate, uint64_t headerFrames)
+: descriptor (std::move (descriptor)),
+  file (std::move (file)),
+  identity (identity),
   channels (static_cast<size_t> (channels)),
   rate (sampleRate),
   headerFrames (headerFrames),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "soundfilehandle.h"
 #include "stereosource.h"
 
@@ -23,13 +24,18 @@ public:
 	uint64_t lengthBound () const override { return headerFrames; }
 	bool read (float* left, float* right, size_t frames, size_t& framesRead,
 	           std::string& error) override;
+	std::optional<FileIdentity> fileIdentity () const override { return identity; }
 
 private:
-	SoundFileReader (SoundFileHandle file, int channels, double sampleRate, uint64_t headerFrames);
+	SoundFileReader (Descriptor descriptor, SoundFileHandle file, std::optional<FileIdentity> identity, int channels,
+	                 double sampleRate, uint64_t headerFrames);
 
 	bool refill (std::string& error);
 
+	// Declared first, so that it closes after libsndfile is done with it.
+	Descriptor descriptor;
 	SoundFileHandle file;
+	std::optional<FileIdentity> identity;
 	size_t channels;
 	double rate;
 	// As the header says: a file cut short holds fewer, and a stream written

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "fileidentity.h"
 
 namespace Tarvine::Render {
 
@@ -24,6 +27,10 @@ public:
 	// with a reason in `error` when the signal cannot be read.
 	virtual bool read (float* left, float* right, size_t frames, size_t& framesRead,
 	                   std::string& error) = 0;
+
+	// The file the signal is read from, where it is one: a render must not
+	// write over what it reads.
+	virtual std::optional<FileIdentity> fileIdentity () const { return std::nullopt; }
 };
 
 } // namespace Tarvine::Render

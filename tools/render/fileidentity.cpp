@@ -1,0 +1,15 @@
+#include "fileidentity.h"
+
+#include <sys/stat.h>
+
+namespace Tarvine::Render {
+
+std::optional<FileIdentity> identityOf (int descriptor)
+{
+	struct stat status {};
+	if (fstat (descriptor, &status) != 0)
+		return std::nullopt;
+	return FileIdentity {status.st_dev, status.st_ino};
+}
+
+} // namespace Tarvine::Render
