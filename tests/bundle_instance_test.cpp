@@ -62,30 +62,61 @@ TEST_F (InstanceFixture, ControllerShowsTheProcessorsSavedDefaults)
 	}
 }
 
-// A host stream may deliver a few bytes per read: a saved record is restored
-// whole by the processor and the controller all the same, and saved whole.
-TEST_F (InstanceFixture, StateThroughAStreamThatMovesAFewBytesPerCall)
+// A host stream may move a few bytes per call, and may answer kResultFalse
+// for a call that moved every byte asked for (the SDK's own stream helper
+// counts only the bytes): a saved record is restored whole by the processor
+// and the controller all the same, and saved whole with kResultOk. A stream
+// that ends before the record does is refused, and what was restored before
+// stays.
+TEST_F (InstanceFixture, StateThroughStreamsJudgedByTheBytesEachCallMoved)
 {
+	using Tarvine::Test::TrickleStream;
 	MemoryStream saved;
 	ASSERT_EQ (instance->component ().getState (&saved), kResultOk);
 	std::vector<unsigned char> record = Tarvine::Test::streamBytes (saved);
 	ASSERT_EQ (record.size (), 124u);
-	const double mix = 0.125; // the second value after the 12-byte header
-	std::memcpy (record.data () + 12 + 8, &mix, sizeof mix);
+	const size_t mixAt = 12 + 8; // the second value after the 12-byte header
+	const double mix = 0.125;
+	std::memcpy (record.data () + mixAt, &mix, sizeof mix);
+	// Another record, which ends after 100 of its bytes.
+	std::vector<unsigned char> cutShort = record;
+	const double otherMix = 0.875;
+	std::memcpy (cutShort.data () + mixAt, &otherMix, sizeof otherMix);
+	cutShort.resize (100);
 
-	for (int32 chunk : {7, 4, 1})
+	IComponent& component = instance->component ();
+	IEditController& controller = instance->controller ();
+	for (tresult answer : {kResultOk, kResultFalse})
 	{
-		SCOPED_TRACE (chunk);
-		Tarvine::Test::TrickleStream forProcessor (chunk, record);
-		ASSERT_EQ (instance->component ().setState (&forProcessor), kResultOk);
-		Tarvine::Test::TrickleStream resaved (chunk);
-		ASSERT_EQ (instance->component ().getState (&resaved), kResultOk);
-		EXPECT_EQ (resaved.written (), record);
+		for (int32 chunk : {124, 7, 4, 1})
+		{
+			SCOPED_TRACE (testing::Message () << "chunk " << chunk << (answer == kResultOk ? ", kResultOk" : ", kResultFalse"));
+			TrickleStream forProcessor (chunk, record, answer);
+			ASSERT_EQ (component.setState (&forProcessor), kResultOk);
+			TrickleStream resaved (chunk, {}, answer);
+			ASSERT_EQ (component.getState (&resaved), kResultOk);
+			EXPECT_EQ (resaved.written (), record);
 
-		Tarvine::Test::TrickleStream forController (chunk, record);
-		ASSERT_EQ (instance->controller ().setComponentState (&forController), kResultOk);
-		EXPECT_EQ (instance->controller ().getParamNormalized (kParamMix), mix);
-		ASSERT_EQ (instance->controller ().setParamNormalized (kParamMix, 0.5), kResultOk);
+			TrickleStream forController (chunk, record, answer);
+			ASSERT_EQ (controller.setComponentState (&forController), kResultOk);
+			EXPECT_EQ (controller.getParamNormalized (kParamMix), mix);
+
+			TrickleStream shortForProcessor (chunk, cutShort, answer);
+			EXPECT_EQ (component.setState (&shortForProcessor), kResultFalse);
+			TrickleStream kept (chunk, {}, answer);
+			ASSERT_EQ (component.getState (&kept), kResultOk);
+			EXPECT_EQ (kept.written (), record);
+
+			TrickleStream shortForController (chunk, cutShort, answer);
+			EXPECT_EQ (controller.setComponentState (&shortForController), kResultFalse);
+			EXPECT_EQ (controller.getParamNormalized (kParamMix), mix);
+
+			// The next case starts from other values again.
+			MemoryStream defaults;
+			Tarvine::Test::fillStream (defaults, Tarvine::Test::streamBytes (saved));
+			ASSERT_EQ (component.setState (&defaults), kResultOk);
+			ASSERT_EQ (controller.setParamNormalized (kParamMix, 0.5), kResultOk);
+		}
 	}
 }
 

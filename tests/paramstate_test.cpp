@@ -174,28 +174,35 @@ TEST (ParamStateStream, RefusedWriteIsReported)
 	EXPECT_EQ (exact.bytes.size (), 124u);
 }
 
-// A stream may move fewer bytes per call than asked: the record is read and
-// written whole all the same, and a stream that ends early still leaves the
-// target untouched.
-TEST (ParamStateStream, StreamsThatMoveAFewBytesPerCall)
+// A stream may move fewer bytes per call than asked, and may answer
+// kResultFalse for a call that moved bytes: each call counts by the bytes it
+// moved, so the record is read and written whole all the same, and a stream
+// that ends early (a call that moves nothing) still leaves the target
+// untouched.
+TEST (ParamStateStream, StreamsAreJudgedByTheBytesEachCallMoved)
 {
 	MemoryStream whole;
 	ASSERT_EQ (writeParamState (sampleRecord (), &whole), kResultOk);
 	const std::vector<unsigned char> expected = streamBytes (whole);
-	for (int32 chunk : {7, 4, 1})
+	for (tresult answer : {kResultOk, kResultFalse})
 	{
-		TrickleStream out (chunk);
-		ASSERT_EQ (writeParamState (sampleRecord (), &out), kResultOk) << chunk;
-		EXPECT_EQ (out.written (), expected) << chunk;
+		for (int32 chunk : {124, 7, 4, 1})
+		{
+			SCOPED_TRACE (testing::Message () << "chunk " << chunk << (answer == kResultOk ? ", kResultOk" : ", kResultFalse"));
+			TrickleStream out (chunk, {}, answer);
+			ASSERT_EQ (writeParamState (sampleRecord (), &out), kResultOk);
+			EXPECT_EQ (out.written (), expected);
 
-		TrickleStream in (chunk, expected);
-		ParamState s;
-		ASSERT_EQ (readParamState (s, &in), kResultOk) << chunk;
-		expectSameRecord (s, sampleRecord ());
+			TrickleStream in (chunk, expected, answer);
+			ParamState s;
+			ASSERT_EQ (readParamState (s, &in), kResultOk);
+			expectSameRecord (s, sampleRecord ());
 
-		TrickleStream early (chunk, std::vector<unsigned char> (expected.begin (), expected.begin () + 100));
-		ParamState untouched;
-		EXPECT_EQ (readParamState (untouched, &early), kResultFalse) << chunk;
-		expectSameRecord (untouched, ParamState {});
+			TrickleStream early (chunk, std::vector<unsigned char> (expected.begin (), expected.begin () + 100),
+			                     answer);
+			ParamState untouched;
+			EXPECT_EQ (readParamState (untouched, &early), kResultFalse);
+			expectSameRecord (untouched, ParamState {});
+		}
 	}
 }

@@ -66,12 +66,15 @@ private:
 
 // A host stream that moves at most `chunk` bytes per call and reports how
 // many, as IBStream allows (a pipe or a host's own buffering may do so); it
-// holds `bytes` and reads them from the start.
+// holds `bytes` and reads them from the start. Every call answers `answer`,
+// whatever it moved: some hosts answer kResultFalse for a call that moved
+// every byte asked for, and the SDK's own stream helper counts only the bytes.
 class TrickleStream : public UnseekableStream
 {
 public:
-	TrickleStream (Steinberg::int32 chunk, std::vector<unsigned char> bytes = {})
-	: chunk (chunk), bytes (std::move (bytes))
+	TrickleStream (Steinberg::int32 chunk, std::vector<unsigned char> bytes = {},
+	               Steinberg::tresult answer = Steinberg::kResultOk)
+	: chunk (chunk), answer (answer), bytes (std::move (bytes))
 	{
 	}
 
@@ -83,7 +86,7 @@ public:
 		position += n;
 		if (numRead)
 			*numRead = n;
-		return Steinberg::kResultOk;
+		return answer;
 	}
 	Steinberg::tresult PLUGIN_API write (void* buffer, Steinberg::int32 numBytes,
 	                                     Steinberg::int32* numWritten) override
@@ -93,7 +96,7 @@ public:
 		bytes.insert (bytes.end (), p, p + n);
 		if (numWritten)
 			*numWritten = n;
-		return Steinberg::kResultOk;
+		return answer;
 	}
 	Steinberg::tresult PLUGIN_API tell (Steinberg::int64* pos) override
 	{
@@ -106,6 +109,7 @@ public:
 
 private:
 	Steinberg::int32 chunk;
+	Steinberg::tresult answer;
 	std::vector<unsigned char> bytes;
 	Steinberg::int32 position = 0;
 };

@@ -5,6 +5,7 @@
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
 
+#include "base/source/updatehandler.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 
 #include <algorithm>
@@ -130,6 +131,26 @@ VSTGUI::IController* PlugController::createSubController (
 	catch (...)
 	{
 		return nullptr;
+	}
+}
+
+void PlugController::didOpen (VSTGUI::VST3Editor* /*editor*/)
+{
+	// The editor binds each parameter's first control (its fader or button)
+	// at once, but only schedules the update of any further one (the value
+	// text) for its idle timer, which first runs a while after the frame's
+	// first paint: that paint would show every value text at its range's
+	// start. Those scheduled updates are due now, while nothing is painted.
+	// The host opens the editor, so nothing may be thrown from here; without
+	// memory the idle timer still brings the texts a moment later.
+	try
+	{
+		UpdateHandler* updates = UpdateHandler::instance ();
+		for (int32 index = 0; index < parameters.getParameterCount (); ++index)
+			updates->triggerDeferedUpdates (parameters.getParameterByIndex (index));
+	}
+	catch (...)
+	{
 	}
 }
 

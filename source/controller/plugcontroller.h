@@ -57,6 +57,10 @@ public:
 	                                          const VSTGUI::IUIDescription* description,
 	                                          VSTGUI::VST3Editor* editor) override;
 
+	// Brings every control of the editor just opened to its parameter's
+	// value before the editor paints for the first time.
+	void didOpen (VSTGUI::VST3Editor* editor) override;
+
 	using AboutController = PlugAboutController<PlugController>;
 
 	// The about controllers alive right now, in creation order. The GUI

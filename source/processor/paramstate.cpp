@@ -54,8 +54,11 @@ private:
 };
 
 // A stream may move fewer bytes per call than asked (it reports how many);
-// it is called again until the whole record has moved. A call that moves
-// nothing or fails ends the stream.
+// it is called again until the whole record has moved. Each call is judged
+// by the bytes it reports, not by its result code, as the SDK's IBStreamer
+// judges it: some hosts answer kResultFalse for a call that moved every byte,
+// and a record they hold must load all the same. A call that moves nothing
+// (or reports more than it was asked for) ends the stream.
 template <typename Transfer>
 bool transferWhole (uint8* bytes, int32 size, Transfer transfer)
 {
@@ -63,7 +66,8 @@ bool transferWhole (uint8* bytes, int32 size, Transfer transfer)
 	while (done < size)
 	{
 		int32 moved = 0;
-		if (transfer (bytes + done, size - done, &moved) != kResultOk || moved <= 0 || moved > size - done)
+		transfer (bytes + done, size - done, &moved);
+		if (moved <= 0 || moved > size - done)
 			return false;
 		done += moved;
 	}

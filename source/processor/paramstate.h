@@ -24,8 +24,13 @@ struct ParamState
 // Size of the serialized record: header word, bypass, twelve doubles, four flags.
 constexpr int32 kParamStateStreamSize = 8 + 4 + ParamState::kNumValues * 8 + ParamState::kNumFlags * 4;
 
-// Writes the 124-byte little-endian record at the stream's position.
-// kResultFalse for a null stream or at the first refused write.
+// The stream is called until the whole record has moved, each call counted
+// by the bytes it reports moving, whatever its result code; a call that
+// moves nothing ends it.
+
+// Writes the 124-byte little-endian record at the stream's position:
+// kResultOk when all of it was written, kResultFalse for a null stream or
+// one that stopped taking bytes before the end.
 tresult writeParamState (const ParamState& state, IBStream* stream);
 
 // Reads the 124-byte record; the target is overwritten only when every field
