@@ -32,24 +32,24 @@ using namespace Tarvine::Render;
 
 namespace {
 
-int fail (int exitCode, const std::string& message)
-{
-	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
-	return exitCode;
-}
-
 // The way out of a render that a signal stopped: its file is not finished.
 int stopped ()
 {
 	return exitCodeForSignal (interruptingSignal ());
 }
 
-} // namespace
-
-int main (int argc, char* argv[])
+// A failure that a signal brought about (a read or an open it interrupted, a
+// write past `ulimit -f`) is the signal's stop, and needs no word.
+int fail (int exitCode, const std::string& message)
 {
-	catchInterruptions ();
+	if (interruptingSignal () != 0)
+		return stopped ();
+	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
+	return exitCode;
+}
 
+int run (int argc, char* argv[])
+{
 	Options options;
 	options.plugin = TARVINE_DEFAULT_BUNDLE;
 	std::string error;
@@ -133,4 +133,15 @@ int main (int argc, char* argv[])
 	std::fprintf (stderr, "wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
 	              input->sampleRate ());
 	return kExitOk;
+}
+
+} // namespace
+
+int main (int argc, char* argv[])
+{
+	catchInterruptions ();
+	const int exitCode = run (argc, argv);
+	// Every file of the render's is closed by now, and an unfinished one gone.
+	endByInterruptingSignal ();
+	return exitCode;
 }

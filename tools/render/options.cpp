@@ -80,7 +80,11 @@ const char* usageText ()
 	       "\n"
 	       "Exit status: 0 done, 1 bad command line, 2 the bundle cannot be loaded,\n"
 	       "3 the processor refused the setup or a block, 4 a file cannot be read or\n"
-	       "written, 128 + N stopped by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
+	       "written. A signal that would end the tool (SIGINT, SIGTERM, SIGHUP,\n"
+	       "SIGQUIT, SIGXFSZ, SIGPIPE sent with kill, ...) stops the render, also one\n"
+	       "that waits for input, leaves no unfinished file, and ends the tool by that\n"
+	       "same signal, which a shell shows as 128 + N (129 SIGHUP, 130 SIGINT,\n"
+	       "143 SIGTERM). A status line that cannot be written changes nothing.\n";
 }
 
 bool parseOptions (int argc, char* argv[], Options& options, std::string& error)

@@ -18,6 +18,15 @@ constexpr size_t kChunkFrames = 8192;
 
 std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path, std::string& error)
 {
+	// The open of a pipe that no one writes yet waits until a signal
+	// interrupts it; one that came before it began would not. (One that
+	// comes in the instant between this look and the call is seen only once
+	// the call returns.)
+	if (interruptingSignal () != 0)
+	{
+		error = std::strerror (EINTR);
+		return nullptr;
+	}
 	// Opened here rather than by libsndfile, so that the descriptor tells
 	// which file is read, and so that no name length but the system's own
 	// limits it.
@@ -27,35 +36,38 @@ std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path,
 		error = std::strerror (errno);
 		return nullptr;
 	}
-	const auto identity = identityOf (descriptor.get ());
+	std::unique_ptr<SoundFileReader> reader (new SoundFileReader (std::move (descriptor)));
+	if (!reader->openSoundFile (error))
+		return nullptr;
+	return reader;
+}
+
+SoundFileReader::SoundFileReader (Descriptor descriptor)
+: descriptor (std::move (descriptor)), interruptible (this->descriptor.get ())
+{
+}
+
+bool SoundFileReader::openSoundFile (std::string& error)
+{
+	identity = identityOf (descriptor.get ());
 	SF_INFO info {};
 	// The descriptor stays ours to close, whether or not libsndfile takes it.
-	SoundFileHandle file (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
+	file.reset (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
 	if (!file)
 	{
 		error = sf_strerror (nullptr);
-		return nullptr;
+		return false;
 	}
 	if (info.channels < 1 || info.frames < 0 || info.samplerate <= 0)
 	{
 		error = "no audio in the file";
-		return nullptr;
+		return false;
 	}
-	return std::unique_ptr<SoundFileReader> (
-	    new SoundFileReader (std::move (descriptor), std::move (file), identity, info.channels, info.samplerate,
-	                         static_cast<uint64_t> (info.frames)));
-}
-
-SoundFileReader::SoundFileReader (Descriptor descriptor, SoundFileHandle file, std::optional<FileIdentity> identity,
-                                  int channels, double sampleRate, uint64_t headerFrames)
-: descriptor (std::move (descriptor)),
-  file (std::move (file)),
-  identity (identity),
-  channels (static_cast<size_t> (channels)),
-  rate (sampleRate),
-  headerFrames (headerFrames),
-  chunk (kChunkFrames * this->channels)
-{
+	channels = static_cast<size_t> (info.channels);
+	rate = info.samplerate;
+	headerFrames = static_cast<uint64_t> (info.frames);
+	chunk.resize (kChunkFrames * channels);
+	return true;
 }
 
 bool SoundFileReader::refill (std::string& error)
