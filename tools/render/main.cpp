@@ -48,6 +48,14 @@ int fail (int exitCode, const std::string& message)
 	return exitCode;
 }
 
+void sayIfCutShort (const StereoSource& input, const std::string& name)
+{
+	if (const auto shortfall = input.shortfall ())
+		std::fprintf (stderr, "tarvine-render: %s is cut short: its header declares %llu frames, %llu were read\n",
+		              name.c_str (), static_cast<unsigned long long> (shortfall->declaredFrames),
+		              static_cast<unsigned long long> (shortfall->framesRead));
+}
+
 int run (int argc, char* argv[])
 {
 	Options options;
@@ -128,6 +136,7 @@ int run (int argc, char* argv[])
 	if (!outputFile->commit (error))
 		return fail (kExitFile, cannotWrite + error);
 
+	sayIfCutShort (*input, options.input);
 	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
 	              result.tailCapped ? " (capped at a minute)" : "");
 	std::fprintf (stderr, "wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,

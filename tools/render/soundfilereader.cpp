@@ -1,9 +1,12 @@
 #include "soundfilereader.h"
 
+#include "declaredlength.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace Tarvine::Render {
 
@@ -13,6 +16,12 @@ namespace {
 // buffer of its own: a few system calls per second of audio, not one per
 // process block.
 constexpr size_t kChunkFrames = 8192;
+
+bool isRegularFile (int descriptor)
+{
+	struct stat status {};
+	return fstat (descriptor, &status) == 0 && S_ISREG (status.st_mode);
+}
 
 } // namespace
 
@@ -50,6 +59,7 @@ SoundFileReader::SoundFileReader (Descriptor descriptor)
 bool SoundFileReader::openSoundFile (std::string& error)
 {
 	identity = identityOf (descriptor.get ());
+	const bool regularFile = isRegularFile (descriptor.get ());
 	SF_INFO info {};
 	// The descriptor stays ours to close, whether or not libsndfile takes it.
 	file.reset (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
@@ -66,6 +76,7 @@ bool SoundFileReader::openSoundFile (std::string& error)
 	channels = static_cast<size_t> (info.channels);
 	rate = info.samplerate;
 	headerFrames = static_cast<uint64_t> (info.frames);
+	declaredFrames = Render::declaredFrames (file.get (), info, regularFile);
 	chunk.resize (kChunkFrames * channels);
 	return true;
 }
@@ -80,6 +91,7 @@ bool SoundFileReader::refill (std::string& error)
 	}
 	chunkFrames = read > 0 ? static_cast<size_t> (read) : 0;
 	chunkPosition = 0;
+	framesTaken += chunkFrames;
 	ended = chunkFrames < kChunkFrames;
 	return true;
 }
@@ -109,6 +121,13 @@ bool SoundFileReader::read (float* left, float* right, size_t frames, size_t& fr
 		chunkPosition += count;
 	}
 	return true;
+}
+
+std::optional<ShortInput> SoundFileReader::shortfall () const
+{
+	if (!ended || !declaredFrames || framesTaken >= *declaredFrames)
+		return std::nullopt;
+	return ShortInput {*declaredFrames, framesTaken};
 }
 
 } // namespace Tarvine::Render

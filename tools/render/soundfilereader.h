@@ -28,6 +28,7 @@ public:
 	bool read (float* left, float* right, size_t frames, size_t& framesRead,
 	           std::string& error) override;
 	std::optional<FileIdentity> fileIdentity () const override { return identity; }
+	std::optional<ShortInput> shortfall () const override;
 
 private:
 	explicit SoundFileReader (Descriptor descriptor);
@@ -47,6 +48,9 @@ private:
 	// stream written before its length was known claims the most its
 	// header can.
 	uint64_t headerFrames = 0;
+	// As the header itself says, where it says.
+	std::optional<uint64_t> declaredFrames;
+	uint64_t framesTaken = 0; // from libsndfile so far
 	std::vector<float> chunk; // interleaved, as the file holds it
 	size_t chunkFrames = 0;
 	size_t chunkPosition = 0;
