@@ -122,6 +122,12 @@ bool parseOptions (int argc, char* argv[], Options& options, std::string& error)
 			const auto v = value ();
 			if (!v)
 				return false;
+			// Not the default that leaving the option out gives.
+			if (v->empty ())
+			{
+				error = name + " needs a value, not an empty one";
+				return false;
+			}
 			(name == "--plugin" ? options.plugin : name == "--in" ? options.input : options.output) = *v;
 		}
 		else if (name == "--rate")
