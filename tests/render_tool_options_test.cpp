@@ -60,7 +60,9 @@ INSTANTIATE_TEST_SUITE_P (
         RefusedLine {"rate_fraction", "--rate 44100.5", "--rate must be a whole number of hertz"},
         RefusedLine {"block_fraction", "--block=1.5", "--block must be a whole number of samples"},
         RefusedLine {"flag_with_value", "--double=1", "--double takes no value"},
-        RefusedLine {"unknown_option_with_value", "--speed=2", "unknown option --speed"}),
+        RefusedLine {"unknown_option_with_value", "--speed=2", "unknown option --speed"},
+        RefusedLine {"empty_input", "--in=", "--in needs a value, not an empty one"},
+        RefusedLine {"empty_input_spaced", "--in \"\"", "--in needs a value, not an empty one"}),
     CaseName ());
 
 TEST (RenderToolCommandLine, TakesEveryValueAfterAnEqualsSignAsWell)

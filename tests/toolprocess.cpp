@@ -114,4 +114,9 @@ int ToolProcess::finish ()
 	return ended && WIFEXITED (status) ? WEXITSTATUS (status) : -1;
 }
 
+int ToolProcess::endingSignal () const
+{
+	return ended && WIFSIGNALED (status) ? WTERMSIG (status) : 0;
+}
+
 } // namespace Tarvine::Test

@@ -47,6 +47,8 @@ public:
 	// pipe: the exit code, or -1 for a tool that a signal killed, that
 	// never started, or that still ran after a minute and was killed.
 	int finish ();
+	// After finish: the signal that ended the tool, or 0 where it exited.
+	int endingSignal () const;
 
 private:
 	pid_t pid = -1;

@@ -12,8 +12,8 @@ enum ExitCode
 	kExitFile = 4    // a file cannot be read or written
 };
 
-// A render stopped by a signal exits as a shell reports a process that the
-// signal ended.
+// A render stopped by a signal ends by that signal again; should raising it
+// not end the process, it exits as a shell reports one that the signal ended.
 constexpr int exitCodeForSignal (int signal)
 {
 	return 128 + signal;

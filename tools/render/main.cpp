@@ -32,24 +32,32 @@ using namespace Tarvine::Render;
 
 namespace {
 
-int fail (int exitCode, const std::string& message)
-{
-	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
-	return exitCode;
-}
-
 // The way out of a render that a signal stopped: its file is not finished.
 int stopped ()
 {
 	return exitCodeForSignal (interruptingSignal ());
 }
 
-} // namespace
-
-int main (int argc, char* argv[])
+// A failure that a signal brought about (a read or an open it interrupted, a
+// write past `ulimit -f`) is the signal's stop, and needs no word.
+int fail (int exitCode, const std::string& message)
 {
-	catchInterruptions ();
+	if (interruptingSignal () != 0)
+		return stopped ();
+	std::fprintf (stderr, "tarvine-render: %s\n", message.c_str ());
+	return exitCode;
+}
 
+void sayIfCutShort (const StereoSource& input, const std::string& name)
+{
+	if (const auto shortfall = input.shortfall ())
+		std::fprintf (stderr, "tarvine-render: %s is cut short: its header declares %llu frames, %llu were read\n",
+		              name.c_str (), static_cast<unsigned long long> (shortfall->declaredFrames),
+		              static_cast<unsigned long long> (shortfall->framesRead));
+}
+
+int run (int argc, char* argv[])
+{
 	Options options;
 	options.plugin = TARVINE_DEFAULT_BUNDLE;
 	std::string error;
@@ -128,9 +136,21 @@ int main (int argc, char* argv[])
 	if (!outputFile->commit (error))
 		return fail (kExitFile, cannotWrite + error);
 
+	sayIfCutShort (*input, options.input);
 	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
 	              result.tailCapped ? " (capped at a minute)" : "");
 	std::fprintf (stderr, "wrote %s: %zu frames, 2 channels, %.0f Hz\n", options.output.c_str (), result.frames,
 	              input->sampleRate ());
 	return kExitOk;
+}
+
+} // namespace
+
+int main (int argc, char* argv[])
+{
+	catchInterruptions ();
+	const int exitCode = run (argc, argv);
+	// Every file of the render's is closed by now, and an unfinished one gone.
+	endByInterruptingSignal ();
+	return exitCode;
 }

@@ -78,9 +78,16 @@ const char* usageText ()
 	       "                 its own units, e.g. \"Rvb Time=1.0\" or 2=30\n"
 	       "An option's value may also follow an equals sign: --out=FILE.wav.\n"
 	       "\n"
+	       "An input cut short of the length its header declares is rendered as far\n"
+	       "as it goes, and said so on standard error.\n"
+	       "\n"
 	       "Exit status: 0 done, 1 bad command line, 2 the bundle cannot be loaded,\n"
 	       "3 the processor refused the setup or a block, 4 a file cannot be read or\n"
-	       "written, 128 + N stopped by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
+	       "written. A signal that would end the tool (SIGINT, SIGTERM, SIGHUP,\n"
+	       "SIGQUIT, SIGXFSZ, SIGPIPE sent with kill, ...) stops the render, also one\n"
+	       "that waits for input, leaves no unfinished file, and ends the tool by that\n"
+	       "same signal, which a shell shows as 128 + N (129 SIGHUP, 130 SIGINT,\n"
+	       "143 SIGTERM). A status line that cannot be written changes nothing.\n";
 }
 
 bool parseOptions (int argc, char* argv[], Options& options, std::string& error)
@@ -115,6 +122,12 @@ bool parseOptions (int argc, char* argv[], Options& options, std::string& error)
 			const auto v = value ();
 			if (!v)
 				return false;
+			// Not the default that leaving the option out gives.
+			if (v->empty ())
+			{
+				error = name + " needs a value, not an empty one";
+				return false;
+			}
 			(name == "--plugin" ? options.plugin : name == "--in" ? options.input : options.output) = *v;
 		}
 		else if (name == "--rate")

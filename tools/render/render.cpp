@@ -46,7 +46,10 @@ RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& inp
 		if (interruptingSignal () != 0)
 			return RenderOutcome::kInterrupted;
 		if (!inputEnded && !input.read (readLeft.data (), readRight.data (), block, framesRead, error))
-			return RenderOutcome::kReadFailed;
+			return interruptingSignal () != 0 ? RenderOutcome::kInterrupted : RenderOutcome::kReadFailed;
+		// A signal ends a read that waits as if the input ended there.
+		if (interruptingSignal () != 0)
+			return RenderOutcome::kInterrupted;
 		inputLength += framesRead;
 		inputEnded = inputEnded || framesRead < block;
 		std::copy_n (readLeft.begin (), framesRead, inLeft.begin ());

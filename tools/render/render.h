@@ -20,7 +20,7 @@ enum class RenderOutcome
 	kProcessorFailed, // refused the setup or failed a block
 	kReadFailed,
 	kWriteFailed,
-	kInterrupted // by a signal, between two blocks
+	kInterrupted // by a signal, between two blocks or in a read that waited
 };
 
 // The longest tail a render writes, whatever the processor reports.
@@ -42,7 +42,8 @@ struct RenderResult
 // frames of silence as the processor reports for its tail (at most a
 // minute). Holds a block of samples at a time, whatever the length; when
 // it fails, `error` says why. Stops at the next block once one of the
-// signals that catchInterruptions names has come.
+// signals that catchInterruptions names has come, and at once in a read of
+// the input that waits.
 template <typename Sample>
 RenderOutcome render (const Hosting::PluginInstance& instance, StereoSource& input, WavWriter& output,
                       int blockSize,

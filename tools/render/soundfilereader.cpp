@@ -1,9 +1,12 @@
 #include "soundfilereader.h"
 
+#include "declaredlength.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace Tarvine::Render {
 
@@ -14,10 +17,25 @@ namespace {
 // process block.
 constexpr size_t kChunkFrames = 8192;
 
+bool isRegularFile (int descriptor)
+{
+	struct stat status {};
+	return fstat (descriptor, &status) == 0 && S_ISREG (status.st_mode);
+}
+
 } // namespace
 
 std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path, std::string& error)
 {
+	// The open of a pipe that no one writes yet waits until a signal
+	// interrupts it; one that came before it began would not. (One that
+	// comes in the instant between this look and the call is seen only once
+	// the call returns.)
+	if (interruptingSignal () != 0)
+	{
+		error = std::strerror (EINTR);
+		return nullptr;
+	}
 	// Opened here rather than by libsndfile, so that the descriptor tells
 	// which file is read, and so that no name length but the system's own
 	// limits it.
@@ -27,35 +45,40 @@ std::unique_ptr<SoundFileReader> SoundFileReader::open (const std::string& path,
 		error = std::strerror (errno);
 		return nullptr;
 	}
-	const auto identity = identityOf (descriptor.get ());
+	std::unique_ptr<SoundFileReader> reader (new SoundFileReader (std::move (descriptor)));
+	if (!reader->openSoundFile (error))
+		return nullptr;
+	return reader;
+}
+
+SoundFileReader::SoundFileReader (Descriptor descriptor)
+: descriptor (std::move (descriptor)), interruptible (this->descriptor.get ())
+{
+}
+
+bool SoundFileReader::openSoundFile (std::string& error)
+{
+	identity = identityOf (descriptor.get ());
+	const bool regularFile = isRegularFile (descriptor.get ());
 	SF_INFO info {};
 	// The descriptor stays ours to close, whether or not libsndfile takes it.
-	SoundFileHandle file (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
+	file.reset (sf_open_fd (descriptor.get (), SFM_READ, &info, SF_FALSE));
 	if (!file)
 	{
 		error = sf_strerror (nullptr);
-		return nullptr;
+		return false;
 	}
 	if (info.channels < 1 || info.frames < 0 || info.samplerate <= 0)
 	{
 		error = "no audio in the file";
-		return nullptr;
+		return false;
 	}
-	return std::unique_ptr<SoundFileReader> (
-	    new SoundFileReader (std::move (descriptor), std::move (file), identity, info.channels, info.samplerate,
-	                         static_cast<uint64_t> (info.frames)));
-}
-
-SoundFileReader::SoundFileReader (Descriptor descriptor, SoundFileHandle file, std::optional<FileIdentity> identity,
-                                  int channels, double sampleRate, uint64_t headerFrames)
-: descriptor (std::move (descriptor)),
-  file (std::move (file)),
-  identity (identity),
-  channels (static_cast<size_t> (channels)),
-  rate (sampleRate),
-  headerFrames (headerFrames),
-  chunk (kChunkFrames * this->channels)
-{
+	channels = static_cast<size_t> (info.channels);
+	rate = info.samplerate;
+	headerFrames = static_cast<uint64_t> (info.frames);
+	declaredFrames = Render::declaredFrames (file.get (), info, regularFile);
+	chunk.resize (kChunkFrames * channels);
+	return true;
 }
 
 bool SoundFileReader::refill (std::string& error)
@@ -68,6 +91,7 @@ bool SoundFileReader::refill (std::string& error)
 	}
 	chunkFrames = read > 0 ? static_cast<size_t> (read) : 0;
 	chunkPosition = 0;
+	framesTaken += chunkFrames;
 	ended = chunkFrames < kChunkFrames;
 	return true;
 }
@@ -97,6 +121,13 @@ bool SoundFileReader::read (float* left, float* right, size_t frames, size_t& fr
 		chunkPosition += count;
 	}
 	return true;
+}
+
+std::optional<ShortInput> SoundFileReader::shortfall () const
+{
+	if (!ended || !declaredFrames || framesTaken >= *declaredFrames)
+		return std::nullopt;
+	return ShortInput {*declaredFrames, framesTaken};
 }
 
 } // namespace Tarvine::Render

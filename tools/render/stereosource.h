@@ -9,6 +9,14 @@
 
 namespace Tarvine::Render {
 
+// An input that ended before the length its header declared: a cut file, or
+// one cut while it was read.
+struct ShortInput
+{
+	uint64_t declaredFrames;
+	uint64_t framesRead;
+};
+
 // A stereo signal read front to back a piece at a time, so that a render
 // holds one piece of it, however long it is.
 class StereoSource
@@ -31,6 +39,10 @@ public:
 	// The file the signal is read from, where it is one: a render must not
 	// write over what it reads.
 	virtual std::optional<FileIdentity> fileIdentity () const { return std::nullopt; }
+
+	// Once the signal has been read to its end: by how much it fell short of
+	// the length its header declared, where it did and that length is known.
+	virtual std::optional<ShortInput> shortfall () const { return std::nullopt; }
 };
 
 } // namespace Tarvine::Render
