@@ -432,6 +432,52 @@ TEST (RenderToolKeptFileOnAFullDisk, IsRefusedAndStaysAsItWas)
 	EXPECT_EQ (namesIn (disk), std::set<std::string> {"render.wav"});
 }
 
+// A new file in a folder with a default ACL gets what that ACL grants, as
+// any file made there does, although the render is made readable by its
+// user alone at first.
+TEST (RenderToolNewFileUnderADefaultAcl, GetsWhatAnyNewFileThereGets)
+{
+	const fs::path folder = caseFolder ("default-acl");
+	std::string acl;
+	const auto add = [&acl] (uint32_t value, int bytes) {
+		for (int byte = 0; byte < bytes; ++byte)
+			acl += static_cast<char> ((value >> (8 * byte)) & 0xffu);
+	};
+	add (2, 4);
+	const struct
+	{
+		uint16_t tag;
+		uint16_t permissions;
+		uint32_t id;
+	} entries[] = {{0x01, 7, ~0u}, {0x02, 7, kOwner}, {0x04, 5, ~0u}, {0x10, 7, ~0u}, {0x20, 5, ~0u}};
+	for (const auto& entry : entries)
+	{
+		add (entry.tag, 2);
+		add (entry.permissions, 2);
+		add (entry.id, 4);
+	}
+	if (setxattr (folder.c_str (), "system.posix_acl_default", acl.data (), acl.size (), 0) != 0)
+		GTEST_SKIP () << "this file system takes no ACL: " << std::strerror (errno);
+	// Made as a program makes a file, under the umask the tool gets.
+	const mode_t umaskBefore = umask (077);
+	const int reference = open ((folder / "reference.wav").c_str (), O_CREAT | O_EXCL | O_WRONLY, 0666);
+	umask (umaskBefore);
+	ASSERT_GE (reference, 0);
+	close (reference);
+
+	ToolSetup setup;
+	setup.inChild = [] {
+		umask (077);
+		return true;
+	};
+	ToolProcess tool (demoArguments (folder / "render.wav"), "default-acl.log", setup);
+	ASSERT_EQ (tool.finish (), 0) << readText (outputPath ("default-acl.log"));
+	const FileState made = stateOf (folder / "reference.wav");
+	const FileState rendered = stateOf (folder / "render.wav");
+	EXPECT_EQ (rendered.mode, made.mode);
+	EXPECT_EQ (rendered.attributes, made.attributes);
+}
+
 // --- A file that cannot be written as a whole ----------------------------
 
 struct Protected

@@ -9,6 +9,7 @@
 
 #ifdef __linux__
 #include <linux/falloc.h>
+#include <sys/xattr.h>
 #endif
 
 namespace Tarvine::Render {
@@ -129,6 +130,39 @@ bool reserveSpace (int file, off_t length, bool& unsupported)
 	unsupported = true;
 	errno = ENOTSUP;
 	return false;
+#endif
+}
+
+std::optional<mode_t> modeFromDefaultAcl (const std::string& folder)
+{
+#ifdef __linux__
+	// The attribute's own form: a version, then entries of a tag, the
+	// permissions and an id, each little-endian.
+	unsigned char acl[4096];
+	const ssize_t size = getxattr (folder.c_str (), "system.posix_acl_default", acl, sizeof acl);
+	if (size < 4 || (size - 4) % 8 != 0)
+		return std::nullopt;
+	constexpr unsigned kOwner = 0x01, kOwningGroup = 0x04, kMask = 0x10, kOthers = 0x20;
+	unsigned owner = 0, owningGroup = 0, others = 0;
+	std::optional<unsigned> mask;
+	for (ssize_t at = 4; at < size; at += 8)
+	{
+		const unsigned tag = acl[at] | acl[at + 1] << 8;
+		const unsigned permissions = (acl[at + 2] | acl[at + 3] << 8) & 7u;
+		if (tag == kOwner)
+			owner = permissions;
+		else if (tag == kOwningGroup)
+			owningGroup = permissions;
+		else if (tag == kMask)
+			mask = permissions;
+		else if (tag == kOthers)
+			others = permissions;
+	}
+	// The mask, where there is one, stands for the group's bits.
+	return static_cast<mode_t> ((owner << 6 | mask.value_or (owningGroup) << 3 | others) & 0666);
+#else
+	(void) folder;
+	return std::nullopt;
 #endif
 }
 

@@ -2,6 +2,7 @@
 
 #include "descriptor.h"
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -35,6 +36,11 @@ bool linkByDescriptor (int file, int folder, const std::string& name, bool& unsu
 // `file` without changing its size or its bytes. False on failure, with
 // `unsupported` where the file system cannot reserve room ahead.
 bool reserveSpace (int file, off_t length, bool& unsupported);
+
+// The permissions a file created with mode 0666 in `folder` gets from the
+// folder's default ACL, which then stands in for the umask; nothing where
+// the folder has none, or where the system has no ACLs.
+std::optional<mode_t> modeFromDefaultAcl (const std::string& folder);
 
 // Has the system start writing `file`'s changed bytes to disk, without
 // waiting for them, so that a flush once the file is complete waits for

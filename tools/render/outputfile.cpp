@@ -66,9 +66,12 @@ std::string systemTemporaryFolder ()
 	return folder && *folder ? folder : "/tmp";
 }
 
-// What a file made with open (0666) gets where the caller's umask applies.
-mode_t modeOfNewFiles ()
+// What a file made with open (0666) in `folder` gets: what the folder's
+// default ACL grants, or else what the caller's umask leaves.
+mode_t modeOfNewFiles (const std::string& folder)
 {
+	if (const auto granted = modeFromDefaultAcl (folder))
+		return *granted;
 	const mode_t mask = umask (0);
 	umask (mask);
 	return static_cast<mode_t> (0666 & ~mask);
@@ -216,7 +219,7 @@ bool OutputFile::takeNewName (Refusal& refusal, std::string& error)
 	}
 	renderFolder = folderOf (*target).string ();
 	render = PrivateFile::create (renderFolder, error);
-	newFileMode = modeOfNewFiles ();
+	newFileMode = modeOfNewFiles (renderFolder);
 	return render != nullptr;
 }
 
@@ -238,7 +241,9 @@ bool OutputFile::commit (Refusal& refusal, std::string& error)
 		error = std::string ("the render cannot be flushed to disk: ") + std::strerror (errno);
 		return false;
 	}
-	// Only a courtesy: the render is whole whether or not it took.
+	// Made readable by its user alone, it gets what any new file gets
+	// there (with a default ACL, what that ACL grants: the change of mode
+	// sets its mask). Only a courtesy: the render is whole either way.
 	fchmod (render->descriptor (), newFileMode);
 	if (render->placeAs (newName))
 		return true;
