@@ -133,8 +133,14 @@ int main (int argc, char* argv[])
 	// The last moment a signal can still keep the file from its place.
 	if (interruptingSignal () != 0)
 		return stopped ();
+	// Waiting for another render to finish with the file is the one part
+	// a signal can still stop.
 	if (!outputFile->commit (refusal, error))
-		return refusal == OutputFile::Refusal::kInterrupted ? stopped () : fail (exitCodeFor (refusal), cannotWrite + error);
+	{
+		if (refusal == OutputFile::Refusal::kInterrupted)
+			return stopped ();
+		return fail (exitCodeFor (refusal), cannotWrite + error);
+	}
 
 	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,
 	              result.tailCapped ? " (capped at a minute)" : "");

@@ -55,7 +55,8 @@ std::optional<std::string> folderHolding (const std::string& path, int file)
 	std::string ignored;
 	const auto name = followLinks (path, ignored);
 	struct stat status {};
-	if (!name || stat (name->c_str (), &status) != 0 || identityOf (file) != FileIdentity {status.st_dev, status.st_ino})
+	if (!name || stat (name->c_str (), &status) != 0 ||
+	    identityOf (file) != FileIdentity {status.st_dev, status.st_ino})
 		return std::nullopt;
 	return folderOf (*name).string ();
 }
