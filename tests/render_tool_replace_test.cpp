@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <initializer_list>
 #include <linux/fs.h>
 #include <map>
 #include <memory>
@@ -108,6 +109,41 @@ FileState stateOf (const fs::path& path)
 		state.attributes[name] = std::string (value.data (), size > 0 ? static_cast<size_t> (size) : 0);
 	}
 	return state;
+}
+
+struct AclEntry
+{
+	uint16_t tag;
+	uint16_t permissions;
+	uint32_t id;
+};
+constexpr uint16_t kAclOwner = 0x01, kAclUser = 0x02, kAclOwningGroup = 0x04, kAclMask = 0x10, kAclOthers = 0x20;
+constexpr uint32_t kNoId = ~0u;
+
+// An ACL as its extended attribute holds it, as setfacl writes it: a
+// version, then each entry's tag, permissions and id, little-endian, in
+// the order of their tags.
+std::string aclAttribute (std::initializer_list<AclEntry> entries)
+{
+	std::string acl;
+	const auto add = [&acl] (uint32_t value, int bytes) {
+		for (int byte = 0; byte < bytes; ++byte)
+			acl += static_cast<char> ((value >> (8 * byte)) & 0xffu);
+	};
+	add (2, 4);
+	for (const auto& entry : entries)
+	{
+		add (entry.tag, 2);
+		add (entry.permissions, 2);
+		add (entry.id, 4);
+	}
+	return acl;
+}
+
+// Files of other users, attributes only root may set, mounts.
+bool isRoot ()
+{
+	return geteuid () == 0;
 }
 
 // The tool as user `user` with `group` as its only other group.
@@ -268,35 +304,21 @@ class RenderToolKeptFile : public ::testing::TestWithParam<KeptFile>
 {
 };
 
-// Writes an ACL that grants user 1001 read and write, as setfacl would:
-// the xattr's own binary form (version, then tag, permissions and id of
-// each entry, in the order of their tags).
+// Grants user 1001 read and write through the file's ACL, and gives the
+// file an attribute of the user's own.
 bool grantWriteToOwner (const fs::path& file)
 {
-	std::string acl;
-	const auto add = [&acl] (uint32_t value, int bytes) {
-		for (int byte = 0; byte < bytes; ++byte)
-			acl += static_cast<char> ((value >> (8 * byte)) & 0xffu);
-	};
-	add (2, 4);
-	const struct
-	{
-		uint16_t tag;
-		uint16_t permissions;
-		uint32_t id;
-	} entries[] = {{0x01, 6, ~0u}, {0x02, 6, kOwner}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
-	for (const auto& entry : entries)
-	{
-		add (entry.tag, 2);
-		add (entry.permissions, 2);
-		add (entry.id, 4);
-	}
+	const std::string acl = aclAttribute (
+	    {{kAclOwner, 6, kNoId}, {kAclUser, 6, kOwner}, {kAclOwningGroup, 4, kNoId}, {kAclMask, 6, kNoId},
+	     {kAclOthers, 4, kNoId}});
 	return setxattr (file.c_str (), "system.posix_acl_access", acl.data (), acl.size (), 0) == 0 &&
 	       setxattr (file.c_str (), "user.origin", "take 3", 6, 0) == 0;
 }
 
 TEST_P (RenderToolKeptFile, HoldsTheNewRenderAndStaysTheSameFile)
 {
+	if (!isRoot ())
+		GTEST_SKIP () << "needs root, to make files of other users and to mount";
 	const KeptFile c = GetParam ();
 	const fs::path folder = caseFolder (std::string ("kept-") + c.name);
 	fs::path output = folder / "render.wav";
@@ -410,6 +432,8 @@ INSTANTIATE_TEST_SUITE_P (
 // new contents as well, the file stays as it was.
 TEST (RenderToolKeptFileOnAFullDisk, IsRefusedAndStaysAsItWas)
 {
+	if (!isRoot ())
+		GTEST_SKIP () << "needs root, to mount";
 	const fs::path folder = caseFolder ("kept-full-disk");
 	const fs::path disk = folder / "disk";
 	fs::create_directory (disk);
@@ -438,24 +462,9 @@ TEST (RenderToolKeptFileOnAFullDisk, IsRefusedAndStaysAsItWas)
 TEST (RenderToolNewFileUnderADefaultAcl, GetsWhatAnyNewFileThereGets)
 {
 	const fs::path folder = caseFolder ("default-acl");
-	std::string acl;
-	const auto add = [&acl] (uint32_t value, int bytes) {
-		for (int byte = 0; byte < bytes; ++byte)
-			acl += static_cast<char> ((value >> (8 * byte)) & 0xffu);
-	};
-	add (2, 4);
-	const struct
-	{
-		uint16_t tag;
-		uint16_t permissions;
-		uint32_t id;
-	} entries[] = {{0x01, 7, ~0u}, {0x02, 7, kOwner}, {0x04, 5, ~0u}, {0x10, 7, ~0u}, {0x20, 5, ~0u}};
-	for (const auto& entry : entries)
-	{
-		add (entry.tag, 2);
-		add (entry.permissions, 2);
-		add (entry.id, 4);
-	}
+	const std::string acl = aclAttribute (
+	    {{kAclOwner, 7, kNoId}, {kAclUser, 7, kOwner}, {kAclOwningGroup, 5, kNoId}, {kAclMask, 7, kNoId},
+	     {kAclOthers, 5, kNoId}});
 	if (setxattr (folder.c_str (), "system.posix_acl_default", acl.data (), acl.size (), 0) != 0)
 		GTEST_SKIP () << "this file system takes no ACL: " << std::strerror (errno);
 	// Made as a program makes a file, under the umask the tool gets.
@@ -535,6 +544,8 @@ private:
 // while it is still held, one that renders first waits for its end.
 TEST_P (RenderToolProtectedFile, IsRefusedBeforeAnythingIsRenderedAndSaysWhy)
 {
+	if (!isRoot ())
+		GTEST_SKIP () << "needs root, to make a file append-only or immutable";
 	const Protected c = GetParam ();
 	const fs::path folder = caseFolder (std::string ("protected-") + c.name);
 	const fs::path output = folder / "render.wav";
@@ -797,6 +808,8 @@ bool hideProc ()
 
 TEST_P (RenderToolWithoutUnnamedFiles, NamesTheRenderPrivatelyAndLeavesNoName)
 {
+	if (!isRoot ())
+		GTEST_SKIP () << "needs root, to hide /proc from the tool";
 	const WithoutUnnamedFiles c = GetParam ();
 	const fs::path folder = caseFolder (std::string ("named-") + c.name);
 	const fs::path output = folder / "render.wav";
