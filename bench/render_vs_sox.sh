@@ -2,7 +2,9 @@
 # Whole-process wall time and peak memory of tarvine-render beside
 # `sox in.wav out.wav reverb`, on 48 kHz stereo white noise of 10 s, 60 s
 # and 10 min, measured with GNU time (-v); each render also bypassed, which
-# leaves the tool's own cost. A benchmark, not a test: ctest does not run it.
+# leaves the tool's own cost, and each both into a new file and replacing
+# an existing one (the render is then copied into that file). A benchmark,
+# not a test: ctest does not run it.
 #
 #   bench/render_vs_sox.sh [--runs N] [TARVINE_RENDER ...]
 #
@@ -48,29 +50,37 @@ timed() {
     END { print wall, rss }' "$report")
 }
 
-printf '%-8s  %-44s %10s %11s\n' "length" "command" "wall" "peak RSS"
+printf '%-8s  %-48s %10s %11s\n' "length" "command" "wall" "peak RSS"
 for seconds in 10 60 600; do
   input="$work/noise-${seconds}s.wav"
   output="$work/out.wav"
   sox -n -r 48000 -c 2 -b 32 -e floating-point "$input" synth "$seconds" whitenoise vol 0.5
 
   # Each tool as it is and bypassed (the plug-in then only copies, which
-  # leaves the tool's own work: loading the bundle, reading, writing), and
-  # sox. The runs take turns, so that a busy moment of the machine falls
-  # on all of them alike; each keeps its fastest run.
-  labels=() commands=()
+  # leaves the tool's own work: loading the bundle, reading, writing), into
+  # a new file and over the file an earlier run left, and sox. The runs
+  # take turns, so that a busy moment of the machine falls on all of them
+  # alike; each keeps its fastest run.
+  labels=() commands=() fresh=()
   for tool in "${tools[@]}"; do
     name="$(basename "$(dirname "$tool")")/$(basename "$tool")"
-    labels+=("$name" "$name Bypass=1")
-    commands+=("$(printf '%q ' "$tool" --in "$input" --out "$output")"
-               "$(printf '%q ' "$tool" --in "$input" --out "$output" Bypass=1)")
+    for setting in "" Bypass=1; do
+      for target in new replacing; do
+        labels+=("$name ${setting:+$setting }($target)")
+        commands+=("$(printf '%q ' "$tool" --in "$input" --out "$output" $setting)")
+        fresh+=("$([ "$target" = new ] && echo 1 || echo 0)")
+      done
+    done
   done
   labels+=("sox in.wav out.wav reverb")
   commands+=("$(printf '%q ' sox "$input" "$output" reverb)")
+  fresh+=(0)
 
   best_wall=() best_rss=()
   for ((run = 0; run < runs; run++)); do
     for i in "${!commands[@]}"; do
+      # A new file where asked; else the file of the run before stands.
+      if [ "${fresh[$i]}" = 1 ]; then rm -f "$output"; else [ -e "$output" ] || cp "$input" "$output"; fi
       eval timed "${commands[$i]}"
       if [ -z "${best_wall[$i]:-}" ] || awk -v a="$wall" -v b="${best_wall[$i]}" 'BEGIN { exit !(a < b) }'; then
         best_wall[$i]=$wall
@@ -80,7 +90,7 @@ for seconds in 10 60 600; do
   done
   for i in "${!labels[@]}"; do
     awk -v l="${seconds} s" -v c="${labels[$i]}" -v w="${best_wall[$i]}" -v r="${best_rss[$i]}" \
-      'BEGIN { printf "%-8s  %-44s %8.2f s %8.1f MB\n", l, c, w, r / 1024 }'
+      'BEGIN { printf "%-8s  %-48s %8.2f s %8.1f MB\n", l, c, w, r / 1024 }'
   done
   rm -f "$input" "$output"
 done

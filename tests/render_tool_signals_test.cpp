@@ -4,6 +4,7 @@
 // gone and --out as it was. And a status line that cannot be written
 // changes nothing.
 
+#include "outputcase.h"
 #include "rendertool.h"
 #include "toolprocess.h"
 #include "wavstream.h"
@@ -77,19 +78,6 @@ bool saysItsSettings (const std::string& log)
 
 // The render is under way: a new file beside --out has grown past the
 // tool's first chunks (8192 frames of 8 bytes).
-bool renderIsUnderWay (const fs::path& folder, const std::set<std::string>& known)
-{
-	return waitUntil ([&] {
-		for (const auto& entry : fs::directory_iterator (folder))
-		{
-			std::error_code error;
-			if (!known.count (entry.path ().filename ().string ()) && fs::file_size (entry.path (), error) > 100000)
-				return true;
-		}
-		return false;
-	});
-}
-
 // A second of noise as the start of a stream whose length is not known.
 std::string streamStart ()
 {
@@ -157,7 +145,7 @@ TEST_P (RenderToolWaiting, EndsAtOnceByTheSignalAndLeavesTheOutputAsItWas)
 	if (c.waiting == Waiting::kForTheNextSamples)
 	{
 		ASSERT_TRUE (input.write (streamStart ()));
-		ASSERT_TRUE (renderIsUnderWay (folder, namesBefore));
+		ASSERT_TRUE (toolWritesPast (tool, 100000));
 	}
 	// Surely waiting by now; a signal that comes before it waits must end
 	// it all the same.
@@ -243,7 +231,7 @@ TEST_P (RenderToolEndingSignal, RemovesTheUnfinishedFileAndEndsByIt)
 	{
 		// The input stays open: the render goes on until the signal.
 		ASSERT_TRUE (input.write (streamStart ()));
-		ASSERT_TRUE (renderIsUnderWay (folder, namesBefore)) << readText (outputPath (log));
+		ASSERT_TRUE (toolWritesPast (tool, 100000)) << readText (outputPath (log));
 		tool.signal (number);
 	}
 	EXPECT_TRUE (waitUntil ([&] { return !tool.running (); }, kPromptly)) << "still running";
@@ -324,6 +312,17 @@ public:
 	}
 	int endingSignal () const { return done && WIFSIGNALED (status) ? WTERMSIG (status) : 0; }
 
+	// The command the shell runs now, or -1.
+	pid_t runningCommand ()
+	{
+		if (ended ())
+			return -1;
+		const std::string self = std::to_string (pid);
+		std::ifstream children ("/proc/" + self + "/task/" + self + "/children");
+		pid_t child = -1;
+		return children >> child ? child : -1;
+	}
+
 private:
 	pid_t pid = -1;
 	int status = 0;
@@ -344,7 +343,7 @@ TEST (RenderToolInALoop, CtrlCEndsTheWholeLoop)
 	              {TARVINE_RENDER_TOOL, output.string (), takes}, input);
 	input.started ();
 	ASSERT_TRUE (input.write (streamStart ()));
-	ASSERT_TRUE (renderIsUnderWay (folder, namesBefore));
+	ASSERT_TRUE (processWritesPast ([&] { return job.runningCommand (); }, 100000));
 
 	job.signalAll (SIGINT);
 	// A render that took the signal for a request to finish would now read

@@ -13,10 +13,8 @@ namespace {
 // All that the handler and the code it interrupts share; nothing else is
 // safe to touch from a handler.
 volatile std::sig_atomic_t caughtSignal = 0;
-// The input being read, and the read end of a pipe without a writer, which
-// is always at its end, to put in its place; -1 for none.
+// The input being read, -1 for none.
 volatile std::sig_atomic_t watchedInput = -1;
-volatile std::sig_atomic_t endedInput = -1;
 
 // Every signal whose default action ends the process and that a handler may
 // catch, but those of a crash. Where their default differs (SIGPOLL, say,
@@ -54,10 +52,21 @@ bool sentByAnotherProcess (const siginfo_t& info)
 	return sentWithKill (info.si_code) && info.si_pid > 0 && info.si_pid != getpid ();
 }
 
+// Puts the read end of a pipe without a writer, which is always at its end,
+// in the input's place: a read that waits returns at once, and so does the
+// one that libsndfile retries after EINTR. Made only now, from calls that a
+// handler may make, so that the tool holds no descriptor of its own that an
+// output named /dev/fd/N could find open.
 void endWatchedInput ()
 {
-	if (watchedInput >= 0 && endedInput >= 0)
-		dup2 (endedInput, watchedInput);
+	if (watchedInput < 0)
+		return;
+	int ends[2] = {-1, -1};
+	if (pipe (ends) != 0)
+		return;
+	close (ends[1]);
+	dup2 (ends[0], watchedInput);
+	close (ends[0]);
 }
 
 void noteSignal (int signal, siginfo_t* info, void*)
@@ -87,21 +96,10 @@ void catchAtDefault (int signal)
 	sigaction (signal, &action, nullptr);
 }
 
-void makeEndedInput ()
-{
-	int ends[2] = {-1, -1};
-	if (pipe (ends) != 0)
-		return;
-	close (ends[1]);
-	fcntl (ends[0], F_SETFD, FD_CLOEXEC);
-	endedInput = ends[0];
-}
-
 } // namespace
 
 void catchInterruptions ()
 {
-	makeEndedInput ();
 	for (const int signal : kEndingSignals)
 		catchAtDefault (signal);
 #ifdef SIGRTMIN

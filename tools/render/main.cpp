@@ -7,6 +7,7 @@
 
 #include "bundlepath.h"
 #include "demosignal.h"
+#include "descriptorname.h"
 #include "exitcodes.h"
 #include "interruption.h"
 #include "options.h"
@@ -20,10 +21,8 @@
 #include "public.sdk/source/vst/hosting/module.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -36,6 +35,11 @@ namespace {
 int stopped ()
 {
 	return exitCodeForSignal (interruptingSignal ());
+}
+
+int exitCodeFor (OutputFile::Refusal refusal)
+{
+	return refusal == OutputFile::Refusal::kUnusable ? kExitUsage : kExitFile;
 }
 
 // A failure that a signal brought about (a read or an open it interrupted, a
@@ -88,10 +92,11 @@ int run (int argc, char* argv[])
 	if (!applySettings (*instance, options.settings, changes, error))
 		return fail (kExitUsage, error);
 
-	// The output is written while the input is still being read.
-	std::error_code sameFileError;
-	if (!options.input.empty () && std::filesystem::equivalent (options.input, options.output, sameFileError))
-		return fail (kExitUsage, "--out names the --in file, which the render reads as it writes");
+	const std::string cannotWrite = "cannot write " + options.output + ": ";
+	// Before the input takes the lowest free descriptor, which such a name
+	// would then lead to.
+	if (namesAClosedDescriptor (options.output, error))
+		return fail (kExitUsage, cannotWrite + error);
 
 	std::unique_ptr<StereoSource> input;
 	if (options.input.empty ())
@@ -99,17 +104,20 @@ int run (int argc, char* argv[])
 	else if (!(input = SoundFileReader::open (options.input, error)))
 		return fail (kExitFile, "cannot read " + options.input + ": " + error);
 
-	const std::string cannotWrite = "cannot write " + options.output + ": ";
+	// The output is written while the input is still being read: it is
+	// never the file the input is.
 	OutputFile::Refusal refusal {};
-	const auto outputFile = OutputFile::prepare (options.output, refusal, error);
+	const auto outputFile = OutputFile::prepare (options.output, input->fileIdentity (), refusal, error);
 	if (!outputFile)
-		return fail (refusal == OutputFile::Refusal::kCannotRewind ? kExitUsage : kExitFile, cannotWrite + error);
+		return fail (exitCodeFor (refusal), cannotWrite + error);
 	// Declared after the file it writes, so that it closes the file before
 	// an unfinished one is taken away.
-	const auto output = WavWriter::create (outputFile->writePath (), input->sampleRate (),
+	const auto output = WavWriter::create (outputFile->descriptor (), input->sampleRate (),
 	                                       renderLengthBound (input->lengthBound (), input->sampleRate ()), error);
 	if (!output)
 		return fail (kExitFile, cannotWrite + error);
+	if (outputFile->flushedWhenComplete ())
+		output->writeToDiskAsItGoes ();
 
 	RenderResult result;
 	const auto outcome = options.doublePrecision
@@ -133,8 +141,14 @@ int run (int argc, char* argv[])
 	// The last moment a signal can still keep the file from its place.
 	if (interruptingSignal () != 0)
 		return stopped ();
-	if (!outputFile->commit (error))
-		return fail (kExitFile, cannotWrite + error);
+	// Waiting for another render to finish with the file is the one part
+	// a signal can still stop.
+	if (!outputFile->commit (refusal, error))
+	{
+		if (refusal == OutputFile::Refusal::kInterrupted)
+			return stopped ();
+		return fail (exitCodeFor (refusal), cannotWrite + error);
+	}
 
 	sayIfCutShort (*input, options.input);
 	std::fprintf (stderr, "tail: %u samples%s\n", result.tailSamples,

@@ -1,10 +1,16 @@
 #include "outputfile.h"
 
+#include "contentreplacement.h"
+#include "filecalls.h"
+
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <random>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace Tarvine::Render {
 
@@ -12,8 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file a chain of symbolic links ends at, or would be created as: the
-// new file goes beside it, so that the links stay.
+const std::string kHeaderComesLast = ", and a WAV file's header is completed once its length is known";
+
+// The file a chain of symbolic links ends at, or would be created as: a
+// new file is made there, so that the links stay.
 std::optional<fs::path> followLinks (fs::path path, std::string& error)
 {
 	constexpr int kMaxLinks = 40; // as many as Linux follows
@@ -34,128 +42,251 @@ std::optional<fs::path> followLinks (fs::path path, std::string& error)
 	return std::nullopt;
 }
 
-// Opening for appending writes nothing, but asks for what replacing the
-// file takes: the right to write it.
-bool mayWrite (const fs::path& file, std::string& error)
+fs::path folderOf (const fs::path& file)
 {
-	std::FILE* probe = std::fopen (file.string ().c_str (), "ab");
-	if (!probe)
+	return file.has_parent_path () ? file.parent_path () : fs::path (".");
+}
+
+// The folder of the name that `path` leads to, where that name still holds
+// the open `file` (a descriptor's link in /proc may name a file that has
+// gone from its folder).
+std::optional<std::string> folderHolding (const std::string& path, int file)
+{
+	std::string ignored;
+	const auto name = followLinks (path, ignored);
+	struct stat status {};
+	if (!name || stat (name->c_str (), &status) != 0 ||
+	    identityOf (file) != FileIdentity {status.st_dev, status.st_ino})
+		return std::nullopt;
+	return folderOf (*name).string ();
+}
+
+std::string systemTemporaryFolder ()
+{
+	const char* folder = std::getenv ("TMPDIR");
+	return folder && *folder ? folder : "/tmp";
+}
+
+// What a file made with open (0666) in `folder` gets: what the folder's
+// default ACL grants, or else what the caller's umask leaves.
+mode_t modeOfNewFiles (const std::string& folder)
+{
+	if (const auto granted = modeFromDefaultAcl (folder))
+		return *granted;
+	const mode_t mask = umask (0);
+	umask (mask);
+	return static_cast<mode_t> (0666 & ~mask);
+}
+
+// Refuses what no render can go to; true for the rest.
+bool mayTake (mode_t type, OutputFile::Refusal& refusal, std::string& error)
+{
+	if (S_ISDIR (type))
 	{
-		error = std::strerror (errno);
+		refusal = OutputFile::Refusal::kCannotWrite;
+		error = "it is a folder";
 		return false;
 	}
-	std::fclose (probe);
+	if (S_ISFIFO (type) || S_ISSOCK (type))
+	{
+		refusal = OutputFile::Refusal::kUnusable;
+		error = (S_ISFIFO (type) ? "it is a pipe" : "it is a socket") + kHeaderComesLast;
+		return false;
+	}
 	return true;
 }
 
-// A new, empty file in the folder of `target`, under a name no file had.
-std::optional<fs::path> createFileBeside (const fs::path& target, std::string& error)
+// Why an existing file cannot be opened to be written as a whole.
+std::string whyNotWritable (const std::string& path, int openError)
 {
-	const fs::path folder = target.has_parent_path () ? target.parent_path () : fs::path (".");
-	std::random_device seed;
-	std::minstd_rand random (seed ());
-	for (int attempt = 0; attempt < 100; ++attempt)
+	if (openError == EPERM)
 	{
-		char tag[16];
-		std::snprintf (tag, sizeof tag, "%08x", static_cast<unsigned> (random ()));
-		const fs::path candidate = folder / ("." + target.filename ().string () + "." + tag + ".tmp");
-		// "x" fails where the name is taken: no other file is overwritten.
-		if (std::FILE* file = std::fopen (candidate.string ().c_str (), "wbx"))
-		{
-			std::fclose (file);
-			return candidate;
-		}
-		// The file itself may be writable where its folder is not.
-		if (errno != EEXIST)
-		{
-			error = "no new file can be made in " + folder.string () + ": " + std::strerror (errno);
-			return std::nullopt;
-		}
+		if (const std::string protection = writeProtectionOf (path); !protection.empty ())
+			return "it is " + protection + ", and a render replaces the whole file";
 	}
-	error = "no free name for a new file in " + folder.string ();
-	return std::nullopt;
+	return std::strerror (openError);
+}
+
+// What stands at `path`, opened to be written from its start (and not
+// emptied): a regular file or a device. Empty with the reason in `refusal`
+// and `error` for anything else, for the file the render reads, and for
+// what the user may not write as a whole.
+Descriptor openWhatStands (const std::string& path, const std::optional<FileIdentity>& input,
+                           OutputFile::Refusal& refusal, std::string& error)
+{
+	refusal = OutputFile::Refusal::kCannotWrite;
+	struct stat status {};
+	if (stat (path.c_str (), &status) != 0)
+	{
+		error = std::strerror (errno);
+		return {};
+	}
+	if (!mayTake (status.st_mode, refusal, error))
+		return {};
+	// Not blocking on a pipe that took the name meanwhile, nor making a
+	// terminal the tool's own. Read as well where the user may: where room
+	// cannot be reserved ahead, the old contents are kept aside first.
+	constexpr int kFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+	Descriptor file (open (path.c_str (), O_RDWR | kFlags));
+	if (!file && errno == EACCES)
+		file = Descriptor (open (path.c_str (), O_WRONLY | kFlags));
+	file = clearOfStandardStreams (std::move (file));
+	if (!file)
+	{
+		error = whyNotWritable (path, errno);
+		return {};
+	}
+	if (fstat (file.get (), &status) != 0 || !mayTake (status.st_mode, refusal, error))
+		return {};
+	if (input && identityOf (file.get ()) == *input)
+	{
+		refusal = OutputFile::Refusal::kUnusable;
+		error = "--out names the --in file, which the render reads as it writes";
+		return {};
+	}
+	if (isatty (file.get ()))
+	{
+		refusal = OutputFile::Refusal::kUnusable;
+		error = "it is a terminal" + kHeaderComesLast;
+		return {};
+	}
+	fcntl (file.get (), F_SETFL, fcntl (file.get (), F_GETFL) & ~O_NONBLOCK);
+	return file;
+}
+
+bool isRegularFile (int file)
+{
+	struct stat status {};
+	return fstat (file, &status) == 0 && S_ISREG (status.st_mode);
 }
 
 } // namespace
 
-std::unique_ptr<OutputFile> OutputFile::prepare (const std::string& path, Refusal& refusal, std::string& error)
+OutputFile::OutputFile (std::string path, std::optional<FileIdentity> input)
+: path (std::move (path)), input (input)
+{
+}
+
+std::unique_ptr<OutputFile> OutputFile::prepare (const std::string& path, std::optional<FileIdentity> input,
+                                                 Refusal& refusal, std::string& error)
 {
 	refusal = Refusal::kCannotWrite;
-	std::unique_ptr<OutputFile> output (new OutputFile);
+	std::unique_ptr<OutputFile> output (new OutputFile (path, input));
+	struct stat status {};
+	if (stat (path.c_str (), &status) != 0 && errno == ENOENT)
+		return output->takeNewName (refusal, error) ? std::move (output) : nullptr;
 
-	// What the name leads to, through every link (/dev/stdout's too).
-	std::error_code code;
-	const fs::file_status status = fs::status (path, code);
-	switch (status.type ())
+	Descriptor file = openWhatStands (path, input, refusal, error);
+	if (!file)
+		return nullptr;
+	if (!isRegularFile (file.get ()))
 	{
-		case fs::file_type::regular:
-		case fs::file_type::not_found:
-			break;
-		case fs::file_type::directory:
-			error = "it is a folder";
-			return nullptr;
-		case fs::file_type::fifo:
-		case fs::file_type::socket:
-			refusal = Refusal::kCannotRewind;
-			error = "it is a pipe, and a WAV file's header is completed once its length is known";
-			return nullptr;
-		case fs::file_type::none: // it could not be told, e.g. in a folder that may not be searched
-			error = code.message ();
-			return nullptr;
-		default:
-			output->written = path;
-			return output;
+		output->device = std::move (file);
+		return output;
 	}
+	return output->takeExistingFile (std::move (file), refusal, error) ? std::move (output) : nullptr;
+}
 
+bool OutputFile::takeExistingFile (Descriptor file, Refusal& refusal, std::string& error)
+{
+	refusal = Refusal::kCannotWrite;
+	// Beside the file, on its disk, where its folder takes a new file;
+	// else where the system keeps temporary files.
+	for (const auto& folder : {folderHolding (path, file.get ()), std::optional (systemTemporaryFolder ())})
+	{
+		if (!folder)
+			continue;
+		if ((render = PrivateFile::create (*folder, error)))
+		{
+			renderFolder = *folder;
+			existing = std::move (file);
+			return true;
+		}
+	}
+	return false;
+}
+
+bool OutputFile::takeNewName (Refusal& refusal, std::string& error)
+{
+	refusal = Refusal::kCannotWrite;
 	const auto target = followLinks (path, error);
 	if (!target)
-		return nullptr;
-	if (status.type () == fs::file_type::regular)
+		return false;
+	newName = target->filename ().string ();
+	if (newName.empty () || newName == "." || newName == "..")
 	{
-		// A descriptor's link in /proc names a file that is no longer
-		// there under that name.
-		if (!fs::equivalent (path, *target, code))
-		{
-			error = "cannot tell which file it names";
-			return nullptr;
-		}
-		if (!mayWrite (*target, error))
-			return nullptr;
-		output->permissions = status.permissions () & fs::perms::all;
+		error = "it names a folder, not a file";
+		return false;
 	}
-	const auto temporary = createFileBeside (*target, error);
-	if (!temporary)
-		return nullptr;
-	output->target = *target;
-	output->written = temporary->string ();
-	return output;
+	renderFolder = folderOf (*target).string ();
+	render = PrivateFile::create (renderFolder, error);
+	newFileMode = modeOfNewFiles (renderFolder);
+	return render != nullptr;
 }
 
-OutputFile::~OutputFile ()
+int OutputFile::descriptor () const
 {
-	if (target.empty () || committed)
-		return;
-	std::error_code ignored;
-	fs::remove (written, ignored);
+	return device ? device.get () : render->descriptor ();
 }
 
-bool OutputFile::commit (std::string& error)
+bool OutputFile::commit (Refusal& refusal, std::string& error)
 {
-	if (!target.empty ())
+	refusal = Refusal::kCannotWrite;
+	if (device)
+		return true;
+	if (existing)
+		return commitIntoExisting (refusal, error);
+
+	if (fsync (render->descriptor ()) != 0)
 	{
-		std::error_code code;
-		// Only a courtesy: the render is whole whether or not it took.
-		if (permissions)
-			fs::permissions (written, *permissions, code);
-		fs::rename (written, target, code);
-		if (code)
-		{
-			error = code.message ();
+		error = std::string ("the render cannot be flushed to disk: ") + std::strerror (errno);
+		return false;
+	}
+	// Made readable by its user alone, it gets what any new file gets
+	// there (with a default ACL, what that ACL grants: the change of mode
+	// sets its mask). Only a courtesy: the render is whole either way.
+	fchmod (render->descriptor (), newFileMode);
+	if (render->placeAs (newName))
+		return true;
+	if (errno != EEXIST)
+	{
+		error = std::strerror (errno);
+		return false;
+	}
+	// Another render, or someone else, took the name meanwhile: what
+	// stands there now is replaced as any existing file is.
+	existing = openWhatStands (path, input, refusal, error);
+	if (!existing)
+		return false;
+	if (!isRegularFile (existing.get ()))
+	{
+		refusal = Refusal::kCannotWrite;
+		error = "the name was taken meanwhile by what is not a file";
+		return false;
+	}
+	return commitIntoExisting (refusal, error);
+}
+
+bool OutputFile::commitIntoExisting (Refusal& refusal, std::string& error)
+{
+	refusal = Refusal::kCannotWrite;
+	if (input && identityOf (existing.get ()) == *input)
+	{
+		refusal = Refusal::kUnusable;
+		error = "--out names the --in file, which the render reads as it writes";
+		return false;
+	}
+	switch (replaceContents (existing.get (), render->descriptor (), renderFolder, error))
+	{
+		case ReplacementOutcome::kReplaced:
+			return true;
+		case ReplacementOutcome::kFailed:
 			return false;
-		}
+		case ReplacementOutcome::kInterrupted:
+			refusal = Refusal::kInterrupted;
+			return false;
 	}
-	committed = true;
-	return true;
+	return false;
 }
 
 } // namespace Tarvine::Render

@@ -1,5 +1,7 @@
 #include "wavwriter.h"
 
+#include "filecalls.h"
+
 #include <algorithm>
 
 namespace Tarvine::Render {
@@ -10,6 +12,9 @@ namespace {
 // buffer of its own.
 constexpr size_t kChunkFrames = 8192;
 constexpr size_t kChannels = 2;
+// How much is written between two starts of writing it to disk: a few
+// chunks, enough for the disk to take it in large pieces.
+constexpr size_t kWritebackBytes = 8 << 20;
 
 SF_INFO stereoFloatInfo (double sampleRate, uint64_t maxFrames)
 {
@@ -32,21 +37,22 @@ int wavFormatFor (uint64_t maxFrames)
 	return (maxFrames <= kMaxPlainWavFrames ? SF_FORMAT_WAV : SF_FORMAT_RF64) | SF_FORMAT_FLOAT;
 }
 
-std::unique_ptr<WavWriter> WavWriter::create (const std::string& path, double sampleRate, uint64_t maxFrames,
+std::unique_ptr<WavWriter> WavWriter::create (int descriptor, double sampleRate, uint64_t maxFrames,
                                               std::string& error)
 {
 	SF_INFO info = stereoFloatInfo (sampleRate, maxFrames);
-	return adopt (SoundFileHandle (sf_open (path.c_str (), SFM_WRITE, &info)), info.format, error);
+	return adopt (SoundFileHandle (sf_open_fd (descriptor, SFM_WRITE, &info, SF_FALSE)), info.format, descriptor,
+	              error);
 }
 
 std::unique_ptr<WavWriter> WavWriter::create (SF_VIRTUAL_IO& io, void* ioData, double sampleRate,
                                               uint64_t maxFrames, std::string& error)
 {
 	SF_INFO info = stereoFloatInfo (sampleRate, maxFrames);
-	return adopt (SoundFileHandle (sf_open_virtual (&io, SFM_WRITE, &info, ioData)), info.format, error);
+	return adopt (SoundFileHandle (sf_open_virtual (&io, SFM_WRITE, &info, ioData)), info.format, -1, error);
 }
 
-std::unique_ptr<WavWriter> WavWriter::adopt (SoundFileHandle file, int format, std::string& error)
+std::unique_ptr<WavWriter> WavWriter::adopt (SoundFileHandle file, int format, int descriptor, std::string& error)
 {
 	if (!file)
 	{
@@ -58,11 +64,11 @@ std::unique_ptr<WavWriter> WavWriter::adopt (SoundFileHandle file, int format, s
 	// Without that it stays a valid RF64 file.
 	if (isRf64 (format))
 		sf_command (file.get (), SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
-	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file), format));
+	return std::unique_ptr<WavWriter> (new WavWriter (std::move (file), format, descriptor));
 }
 
-WavWriter::WavWriter (SoundFileHandle file, int format)
-: file (std::move (file)), fileFormat (format), chunk (kChunkFrames * kChannels)
+WavWriter::WavWriter (SoundFileHandle file, int format, int descriptor)
+: file (std::move (file)), fileFormat (format), chunk (kChunkFrames * kChannels), descriptor (descriptor)
 {
 }
 
@@ -102,7 +108,13 @@ bool WavWriter::flush (std::string& error)
 		error = sf_strerror (file.get ());
 		return false;
 	}
+	bytesSinceWriteback += chunkFrames * kChannels * sizeof (float);
 	chunkFrames = 0;
+	if (writeback && descriptor >= 0 && bytesSinceWriteback >= kWritebackBytes)
+	{
+		startWriteback (descriptor);
+		bytesSinceWriteback = 0;
+	}
 	return true;
 }
 

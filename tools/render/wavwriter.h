@@ -26,11 +26,14 @@ int wavFormatFor (uint64_t maxFrames);
 class WavWriter
 {
 public:
-	// Null with a reason in `error` when the file cannot be created.
-	// `maxFrames` bounds what will be written (the largest value when that
-	// is not known) and picks the format.
-	static std::unique_ptr<WavWriter> create (const std::string& path, double sampleRate,
-	                                          uint64_t maxFrames, std::string& error);
+	// Writes through `descriptor`, from its start, which stays open for
+	// the caller to close: a file is then written only through the
+	// descriptor that opened it, and no name length but the system's own
+	// limits it. Null with a reason in `error` when the file cannot be
+	// begun. `maxFrames` bounds what will be written (the largest value
+	// when that is not known) and picks the format.
+	static std::unique_ptr<WavWriter> create (int descriptor, double sampleRate, uint64_t maxFrames,
+	                                          std::string& error);
 	// The same through libsndfile's virtual I/O, onto whatever `io` writes to.
 	static std::unique_ptr<WavWriter> create (SF_VIRTUAL_IO& io, void* ioData, double sampleRate,
 	                                          uint64_t maxFrames, std::string& error);
@@ -40,6 +43,12 @@ public:
 
 	// libsndfile's format of the file.
 	int format () const { return fileFormat; }
+
+	// Has the system start writing the file to disk every few megabytes as
+	// it is written, for a file that is flushed to disk once complete: the
+	// flush then waits for little more than the last part, and the disk
+	// works while the render goes on.
+	void writeToDiskAsItGoes () { writeback = true; }
 
 	// Appends `frames` frames. False with a reason when writing failed, or
 	// when a plain WAV file would pass what its header can hold.
@@ -51,9 +60,9 @@ public:
 	bool finish (std::string& error);
 
 private:
-	WavWriter (SoundFileHandle file, int format);
+	WavWriter (SoundFileHandle file, int format, int descriptor);
 
-	static std::unique_ptr<WavWriter> adopt (SoundFileHandle file, int format, std::string& error);
+	static std::unique_ptr<WavWriter> adopt (SoundFileHandle file, int format, int descriptor, std::string& error);
 	bool flush (std::string& error);
 
 	SoundFileHandle file;
@@ -61,6 +70,9 @@ private:
 	std::vector<float> chunk; // interleaved, as the file holds it
 	size_t chunkFrames = 0;
 	uint64_t framesTaken = 0; // written and buffered
+	int descriptor;           // -1 for virtual I/O
+	bool writeback = false;
+	size_t bytesSinceWriteback = 0;
 };
 
 } // namespace Tarvine::Render
