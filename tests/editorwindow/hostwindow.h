@@ -24,6 +24,7 @@ public:
 
 	Window id () const { return window; }
 	int width () const { return size.width; }
+	int height () const { return size.height; }
 	void resize (int width, int height);
 	void show ();
 	void hide ();

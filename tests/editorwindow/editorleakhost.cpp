@@ -1,0 +1,157 @@
+// Uses the plug-in's editor from the built bundle the way long sessions in
+// Linux hosts do, and checks that nothing it holds grows with that use: the
+// process's heap while the pointer moves over an open editor. Every check
+// that fails is printed and makes the exit status 1.
+//
+// Usage: editor_leak_host BUNDLE CHECK
+//   CHECK is one of the names in the table of checks below.
+
+#include "editorwindow/editorsession.h"
+#include "editorwindow/heapinuse.h"
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <cstdio>
+#include <string>
+
+namespace Tarvine {
+namespace EditorWindow {
+namespace {
+
+using namespace Steinberg;
+using namespace std::chrono_literals;
+
+// The parts of a host that every check works with.
+struct Session
+{
+	Host& host;
+	HostWindow& window;
+	Vst::IEditController& controller;
+	const VST3::Hosting::PluginFactory& factory;
+	Vst::HostApplication& hostApplication;
+};
+
+// Signed, so that a heap that shrank reads as such.
+long long heapNow ()
+{
+	return static_cast<long long> (heapInUse ());
+}
+
+// Moves the pointer over the whole editor, point after point, and lets the
+// editor handle each move before the next.
+void movePointerOverEditor (Session& session, int moves)
+{
+	const int width = session.window.width (), height = session.window.height ();
+	for (int i = 0; i < moves; ++i)
+	{
+		// Steps that share no factor with the window's size visit all of it.
+		const int x = 1 + (i * 37) % (width - 2);
+		const int y = 1 + (i * 23) % (height - 2);
+		session.host.movePointer (session.window, x, y);
+		session.host.serve (2ms);
+	}
+}
+
+// Moving the pointer over an open editor must not make the heap grow once
+// the editor has seen the pointer for a while.
+void pointerMovesKeepTheHeap (Session& session)
+{
+	constexpr int warmUpMoves = 500, measuredMoves = 4000;
+	constexpr long long boundPer100Moves = 1024;
+	const std::string opening = "an editor the pointer moves over";
+	const auto editor = openEditor (session.host, session.controller, session.window, opening);
+	if (!editor)
+		return;
+	checkPictureShows (session.host, session.window, opening);
+	movePointerOverEditor (session, warmUpMoves);
+	session.host.serve (50ms);
+	const long long before = heapNow ();
+	movePointerOverEditor (session, measuredMoves);
+	session.host.serve (50ms);
+	const long long growthPer100 = (heapNow () - before) * 100 / measuredMoves;
+	std::printf ("heap growth over %d pointer moves: %lld bytes per 100 moves\n", measuredMoves, growthPer100);
+	check (growthPer100 < boundPer100Moves, "the heap grows by less than " + std::to_string (boundPer100Moves) +
+	                                            " bytes per 100 pointer moves over an open editor");
+	closeEditor (*editor, session.controller, opening);
+	checkNothingLeftBehind (session.host, " (after the pointer moves)");
+}
+
+struct LeakCheck
+{
+	const char* name;
+	void (*run) (Session&);
+};
+
+const LeakCheck leakChecks[] = {
+    {"pointer-moves", pointerMovesKeepTheHeap},
+};
+
+const LeakCheck* findCheck (const std::string& name)
+{
+	for (const auto& leakCheck : leakChecks)
+	{
+		if (name == leakCheck.name)
+			return &leakCheck;
+	}
+	return nullptr;
+}
+
+int run (const std::string& bundle, const LeakCheck& leakCheck)
+{
+	std::string error;
+	auto module = VST3::Hosting::Module::create (bundle, error);
+	if (!module)
+	{
+		std::fprintf (stderr, "FAIL: cannot load %s: %s\n", bundle.c_str (), error.c_str ());
+		return 1;
+	}
+	const auto factory = module->getFactory ();
+	// Lives on the stack: the reference a controller takes is never its last.
+	Vst::HostApplication hostApplication;
+	IPtr<Vst::IEditController> controller = makeController (factory, hostApplication);
+	if (!controller)
+	{
+		std::fprintf (stderr, "FAIL: the bundle makes no edit controller\n");
+		return 1;
+	}
+	Display* display = XOpenDisplay (nullptr);
+	if (display == nullptr)
+	{
+		std::fprintf (stderr, "FAIL: no X display\n");
+		return 1;
+	}
+	// An embedder announces the XEMBED atoms before any client looks them up.
+	XInternAtom (display, "_XEMBED_INFO", False);
+	XInternAtom (display, "_XEMBED", False);
+	{
+		HostRunLoop runLoop;
+		Host host {display, runLoop, 1.0, Embedder::xembed};
+		HostWindow window (display, runLoop, 0, 0);
+		Session session {host, window, *controller, factory, hostApplication};
+		leakCheck.run (session);
+	}
+	XCloseDisplay (display);
+	check (controller->terminate () == kResultOk, "controller terminate");
+	controller = nullptr;
+	module.reset ();
+	return failureCount () == 0 ? 0 : 1;
+}
+
+} // namespace
+} // namespace EditorWindow
+} // namespace Tarvine
+
+int main (int argc, char* argv[])
+{
+	using namespace Tarvine::EditorWindow;
+	const LeakCheck* leakCheck = argc == 3 ? findCheck (argv[2]) : nullptr;
+	if (leakCheck == nullptr)
+	{
+		std::fprintf (stderr, "usage: %s BUNDLE CHECK, CHECK one of:", argv[0]);
+		for (const auto& c : leakChecks)
+			std::fprintf (stderr, " %s", c.name);
+		std::fprintf (stderr, "\n");
+		return 2;
+	}
+	return run (argv[1], *leakCheck);
+}
