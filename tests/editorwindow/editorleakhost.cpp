@@ -1,7 +1,8 @@
 // Uses the plug-in's editor from the built bundle the way long sessions in
 // Linux hosts do, and checks that nothing it holds grows with that use: the
-// process's heap while the pointer moves over an open editor. Every check
-// that fails is printed and makes the exit status 1.
+// process's heap while the pointer moves over an open editor and while all
+// editors close and one opens again. Every check that fails is printed and
+// makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
@@ -76,6 +77,38 @@ void pointerMovesKeepTheHeap (Session& session)
 	checkNothingLeftBehind (session.host, " (after the pointer moves)");
 }
 
+// Opens the editor and closes it again, each time with no other editor open.
+void openAndCloseAlone (Session& session, int cycles, const std::string& what)
+{
+	for (int cycle = 0; cycle < cycles; ++cycle)
+	{
+		const std::string opening = what + " " + std::to_string (cycle + 1);
+		const auto editor = openEditor (session.host, session.controller, session.window, opening);
+		if (!editor)
+			return;
+		checkPictureShows (session.host, session.window, opening);
+		closeEditor (*editor, session.controller, opening);
+		checkNothingLeftBehind (session.host, " (" + opening + ")");
+		session.host.serve (10ms);
+	}
+}
+
+// Closing every editor and opening one again must not make the heap grow
+// once the first few cycles have filled the caches that stay.
+void reopeningKeepsTheHeap (Session& session)
+{
+	constexpr int warmUpCycles = 10, measuredCycles = 100;
+	constexpr long long boundPerCycle = 2048;
+	openAndCloseAlone (session, warmUpCycles, "a warm-up opening with no other editor open");
+	const long long before = heapNow ();
+	openAndCloseAlone (session, measuredCycles, "an opening with no other editor open");
+	const long long growthPerCycle = (heapNow () - before) / measuredCycles;
+	std::printf ("heap growth over %d close-all-and-reopen cycles: %lld bytes per cycle\n", measuredCycles,
+	             growthPerCycle);
+	check (growthPerCycle < boundPerCycle, "the heap grows by less than " + std::to_string (boundPerCycle) +
+	                                           " bytes per close-all-and-reopen cycle");
+}
+
 struct LeakCheck
 {
 	const char* name;
@@ -84,6 +117,7 @@ struct LeakCheck
 
 const LeakCheck leakChecks[] = {
     {"pointer-moves", pointerMovesKeepTheHeap},
+    {"reopen", reopeningKeepsTheHeap},
 };
 
 const LeakCheck* findCheck (const std::string& name)
