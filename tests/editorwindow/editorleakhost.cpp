@@ -1,14 +1,16 @@
 // Uses the plug-in's editor from the built bundle the way long sessions in
 // Linux hosts do, and checks that nothing it holds grows with that use: the
 // process's heap while the pointer moves over an open editor and while all
-// editors close and one opens again. Every check that fails is printed and
-// makes the exit status 1.
+// editors close and one opens again, the host's window and the X server's
+// pixmap memory while a host attaches editors to the window it keeps. Every
+// check that fails is printed and makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
 
 #include "editorwindow/editorsession.h"
 #include "editorwindow/heapinuse.h"
+#include "editorwindow/serverpixmaps.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
@@ -109,6 +111,53 @@ void reopeningKeepsTheHeap (Session& session)
 	                                           " bytes per close-all-and-reopen cycle");
 }
 
+// A host that keeps its plug-in window attaches each new editor to it, while
+// another instance's editor stays open in a window of its own: every close
+// must take the editor's window out of the host's and give back all the
+// pixmap memory the editor took in the X server.
+void reattachingLeavesNothingInTheServer (Session& session)
+{
+	constexpr int cycles = 50;
+	// Far enough to the right that the kept window, once it has the editor's size, stays uncovered.
+	const int besideKeptWindow = DisplayWidth (session.host.display, DefaultScreen (session.host.display)) / 2;
+	HostWindow otherWindow (session.host.display, session.host.runLoop, besideKeptWindow, 0);
+	IPtr<Vst::IEditController> other = makeController (session.factory, session.hostApplication);
+	const std::string otherOpening = "another instance's editor, open throughout";
+	check (other != nullptr, otherOpening + ": the bundle makes a second controller");
+	const auto otherEditor = other ? openEditor (session.host, *other, otherWindow, otherOpening) : std::nullopt;
+	if (!otherEditor)
+		return;
+	checkPictureShows (session.host, otherWindow, otherOpening);
+	const auto pixmapsBefore = serverPixmapBytes (session.host.display);
+	check (pixmapsBefore.has_value (), "the X server counts its clients' pixmap bytes");
+	if (!pixmapsBefore)
+		return;
+	std::printf ("with only the other editor open, the server holds %llu pixmap bytes\n",
+	             static_cast<unsigned long long> (*pixmapsBefore));
+
+	for (int cycle = 0; cycle < cycles; ++cycle)
+	{
+		const std::string opening = "an editor attached to the kept window " + std::to_string (cycle + 1);
+		const auto editor = openEditor (session.host, session.controller, session.window, opening);
+		if (!editor)
+			break;
+		checkPictureShows (session.host, session.window, opening);
+		closeEditor (*editor, session.controller, opening);
+		session.host.serve (20ms);
+		const unsigned children = session.window.childCount ();
+		const auto pixmaps = serverPixmapBytes (session.host.display).value_or (0);
+		std::printf ("%s, closed: %u windows left in the kept window, the server holds %llu pixmap bytes\n",
+		             opening.c_str (), children, static_cast<unsigned long long> (pixmaps));
+		check (children == 0, opening + ": the closed editor leaves no window in the kept window");
+		check (pixmaps == *pixmapsBefore,
+		       opening + ": the closed editor leaves no pixmap memory in the X server (" +
+		           std::to_string (static_cast<long long> (pixmaps - *pixmapsBefore)) + " bytes left)");
+	}
+	closeEditor (*otherEditor, *other, otherOpening);
+	checkNothingLeftBehind (session.host, " (after the kept window's cycles)");
+	check (other->terminate () == kResultOk, "the second controller terminates");
+}
+
 struct LeakCheck
 {
 	const char* name;
@@ -118,6 +167,7 @@ struct LeakCheck
 const LeakCheck leakChecks[] = {
     {"pointer-moves", pointerMovesKeepTheHeap},
     {"reopen", reopeningKeepsTheHeap},
+    {"reattach", reattachingLeavesNothingInTheServer},
 };
 
 const LeakCheck* findCheck (const std::string& name)
