@@ -2,20 +2,23 @@
 // Linux hosts do, and checks that nothing it holds grows with that use: the
 // process's heap while the pointer moves over an open editor and while all
 // editors close and one opens again, the host's window and the X server's
-// pixmap memory while a host attaches editors to the window it keeps. Every
-// check that fails is printed and makes the exit status 1.
+// pixmap memory while a host attaches editors to the window it keeps, and
+// that the host can close the last editor from inside its own event
+// handling. Every check that fails is printed and makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
 
 #include "editorwindow/editorsession.h"
 #include "editorwindow/heapinuse.h"
+#include "editorwindow/hostdescriptor.h"
 #include "editorwindow/serverpixmaps.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace Tarvine {
 namespace EditorWindow {
@@ -158,6 +161,67 @@ void reattachingLeavesNothingInTheServer (Session& session)
 	check (other->terminate () == kResultOk, "the second controller terminates");
 }
 
+// How long an opening may take to show its picture when the host runs under
+// a memory checker, which slows everything down many times.
+constexpr auto pictureUnderMemoryChecker = 30s;
+
+// Opens the editor, waits until it shows its picture, and gives it, or
+// nothing if it cannot be opened or never shows.
+std::optional<OpenEditor> openAndWaitForPicture (Session& session, const std::string& opening)
+{
+	auto editor = openEditor (session.host, session.controller, session.window, opening);
+	if (editor)
+	{
+		const bool shown =
+		    waitForEditorPicture (session.host, session.window, pictureUnderMemoryChecker).has_value ();
+		check (shown, opening + ": the editor's picture shows");
+	}
+	return editor;
+}
+
+// The host closes the last editor from inside its own event handler, in a
+// round of its loop that also has the editor's X connection to serve: the
+// loop goes on to call the editor's handler from the list it had when the
+// round began. The program runs under a memory checker, which fails the run
+// on any use of what the close freed; a new editor must then open as usual.
+void closingFromTheHostsEventHandler (Session& session)
+{
+	const std::string opening = "an editor the host closes from inside its own event handler";
+	HostDescriptor descriptor;
+	// Registered before the editor's handler, so a round serving both calls it first.
+	check (session.host.runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue,
+	       "the host's own descriptor joins its run loop");
+	auto editor = openAndWaitForPicture (session, opening);
+	if (!editor)
+		return;
+	bool closed = false;
+	descriptor.onReadable = [&] () {
+		closeEditor (*editor, session.controller, opening);
+		closed = true;
+	};
+	// An event for the editor's window and a byte for the host's descriptor,
+	// both delivered before the loop looks at either.
+	session.window.sendEmbeddedNotify ();
+	check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
+	std::this_thread::sleep_for (50ms);
+	const size_t lateCallsBefore = session.host.runLoop.callsAfterUnregistering ();
+	session.host.serve (200ms);
+	check (closed, opening + ": the host's handler closes the editor");
+	if (!closed)
+		closeEditor (*editor, session.controller, opening);
+	check (session.host.runLoop.callsAfterUnregistering () > lateCallsBefore,
+	       opening + ": the round that closed it goes on to call the editor's handler");
+	session.host.runLoop.unregisterEventHandler (&descriptor);
+	checkNothingLeftBehind (session.host, " (" + opening + ")");
+
+	const std::string next = "an opening after the host closed the editor from inside its own event handler";
+	if (auto nextEditor = openAndWaitForPicture (session, next))
+	{
+		closeEditor (*nextEditor, session.controller, next);
+		checkNothingLeftBehind (session.host, " (" + next + ")");
+	}
+}
+
 struct LeakCheck
 {
 	const char* name;
@@ -168,6 +232,7 @@ const LeakCheck leakChecks[] = {
     {"pointer-moves", pointerMovesKeepTheHeap},
     {"reopen", reopeningKeepsTheHeap},
     {"reattach", reattachingLeavesNothingInTheServer},
+    {"close-in-handler", closingFromTheHostsEventHandler},
 };
 
 const LeakCheck* findCheck (const std::string& name)
