@@ -35,7 +35,7 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   libcairo2-dev libpango1.0-dev libfontconfig1-dev libfreetype-dev
   libglib2.0-dev libgtkmm-3.0-dev libsqlite3-dev
-  xvfb libxtst-dev fonts-dejavu-core python3 locales
+  xvfb libxtst-dev libxcb-res0-dev valgrind fonts-dejavu-core python3 locales
 )
 missing=()
 for p in "${packages[@]}"; do

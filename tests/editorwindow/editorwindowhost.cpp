@@ -18,26 +18,12 @@
 //               the parameter id: the press and the move must each edit it in
 //               one step
 
+#include "editorwindow/editorsession.h"
 #include "editorwindow/editrecorder.h"
 #include "editorwindow/hostoptions.h"
-#include "editorwindow/hostrunloop.h"
-#include "editorwindow/hostwindow.h"
-#include "editorwindow/windowcapture.h"
 
-#include "pluginterfaces/gui/iplugview.h"
-#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
-#include "pluginterfaces/vst/ivstcomponent.h"
-#include "pluginterfaces/vst/ivsteditcontroller.h"
-#include "public.sdk/source/vst/hosting/hostclasses.h"
-#include "public.sdk/source/vst/hosting/module.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
-#include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -48,17 +34,6 @@ namespace {
 using namespace Steinberg;
 using namespace std::chrono_literals;
 
-int failures = 0;
-
-void check (bool ok, const std::string& what)
-{
-	if (!ok)
-	{
-		std::fprintf (stderr, "FAIL: %s\n", what.c_str ());
-		++failures;
-	}
-}
-
 long residentKilobytes ()
 {
 	std::ifstream statm ("/proc/self/statm");
@@ -67,178 +42,11 @@ long residentKilobytes ()
 	return resident * (sysconf (_SC_PAGESIZE) / 1024);
 }
 
-uint32 referenceCount (FUnknown* object)
-{
-	object->addRef ();
-	return object->release ();
-}
-
-// What every step of the session works with.
-struct Host
-{
-	const Options& options;
-	Display* display;
-	HostRunLoop& runLoop;
-
-	// Serves the editors' descriptors and timers, and drops the host's own
-	// events, for the given time.
-	void serve (std::chrono::milliseconds duration)
-	{
-		runLoop.run (duration, ConnectionNumber (display));
-		discardOwnEvents (display);
-	}
-	int scaled (int v) const { return static_cast<int> (v * options.scale); }
-
-	void movePointer (const HostWindow& window, int x, int y)
-	{
-		int rootX = 0, rootY = 0;
-		Window child = 0;
-		XTranslateCoordinates (display, window.id (), DefaultRootWindow (display), scaled (x), scaled (y), &rootX,
-		                       &rootY, &child);
-		XTestFakeMotionEvent (display, DefaultScreen (display), rootX, rootY, CurrentTime);
-		XSync (display, False);
-	}
-	void pressButton (bool down)
-	{
-		XTestFakeButtonEvent (display, 1, down ? True : False, CurrentTime);
-		XSync (display, False);
-	}
-};
-
-// How long an editor may take to show its picture once the host has shown
-// it: a person opening it sees it at once, not after a click or a wait.
-constexpr auto pictureBound = 500ms;
-// How long to keep looking past that, so a failure says how late it was.
-constexpr auto pictureObserved = 2000ms;
-
-// Whether a capture of a host window shows the editor's picture: the editor
-// paints every pixel of its window and draws nothing pure black, so a window
-// it has not painted yet keeps the host window's black.
-bool showsEditorPicture (const Capture& capture)
-{
-	constexpr uint32_t black = 0x000000;
-	return capture.width > 0 && capture.shareOf (black) < 0.01 && capture.distinctColours () >= 64;
-}
-
-// Serves the run loop in short slices and captures the window after each,
-// until it shows the editor's picture or the time is up. Gives how long the
-// picture took to show, or nothing if it never did.
-std::optional<std::chrono::milliseconds> waitForEditorPicture (Host& host, const HostWindow& window,
-                                                               std::chrono::milliseconds limit)
-{
-	using namespace std::chrono;
-	const auto start = steady_clock::now ();
-	for (;;)
-	{
-		const bool shows = showsEditorPicture (captureWindow (host.display, window.id ()));
-		const auto elapsed = duration_cast<milliseconds> (steady_clock::now () - start);
-		if (shows)
-			return elapsed;
-		if (elapsed >= limit)
-			return std::nullopt;
-		host.serve (10ms);
-	}
-}
-
-void checkPictureShows (Host& host, const HostWindow& window, const std::string& opening)
-{
-	const auto shown = waitForEditorPicture (host, window, pictureObserved);
-	if (shown)
-		std::printf ("%s: the editor's picture shows after %lld ms\n", opening.c_str (),
-		             static_cast<long long> (shown->count ()));
-	else
-		std::printf ("%s: still black after %lld ms\n", opening.c_str (),
-		             static_cast<long long> (pictureObserved.count ()));
-	check (shown && *shown <= pictureBound,
-	       opening + ": the editor's picture shows within " + std::to_string (pictureBound.count ()) + " ms");
-	check (window.hasMappedChild (), opening + ": the editor shows its own window inside ours");
-}
-
-IPtr<Vst::IEditController> makeController (const VST3::Hosting::PluginFactory& factory,
-                                           Vst::HostApplication& hostApplication)
-{
-	IPtr<Vst::IEditController> controller;
-	for (const auto& info : factory.classInfos ())
-	{
-		if (info.category () == kVstComponentControllerClass)
-			controller = factory.createInstance<Vst::IEditController> (info.ID ());
-	}
-	if (controller)
-		check (controller->initialize (static_cast<Vst::IHostApplication*> (&hostApplication)) == kResultOk,
-		       "controller initialize");
-	return controller;
-}
-
-// An editor the host has opened, and how many references its controller
-// had before.
-struct OpenEditor
-{
-	IPlugView* view;
-	uint32 controllerReferences;
-};
-
-// Creates the controller's editor and shows it in the window, as a host
-// does when a person opens it; nothing if it cannot.
-std::optional<OpenEditor> openEditor (Host& host, Vst::IEditController& controller, HostWindow& window,
-                                      const std::string& opening)
-{
-	const uint32 controllerReferences = referenceCount (&controller);
-	IPlugView* view = controller.createView (Vst::ViewType::kEditor);
-	if (view == nullptr)
-	{
-		check (false, opening + ": createView (\"editor\") gives an editor");
-		return std::nullopt;
-	}
-	check (view->isPlatformTypeSupported (kPlatformTypeX11EmbedWindowID) == kResultTrue,
-	       opening + ": the editor embeds into an X11 window");
-	view->setFrame (&window);
-	if (host.options.scale != 1.0)
-	{
-		FUnknownPtr<IPlugViewContentScaleSupport> scaling (view);
-		check (scaling && scaling->setContentScaleFactor (static_cast<float> (host.options.scale)) == kResultOk,
-		       opening + ": the editor takes the content scale factor");
-	}
-	ViewRect size;
-	check (view->getSize (&size) == kResultOk && size.getWidth () > 0 && size.getHeight () > 0,
-	       opening + ": the editor has a size");
-	window.resize (size.getWidth (), size.getHeight ());
-
-	const Embedder embedder = host.options.embedder;
-	if (embedder == Embedder::showsAfterAttaching)
-		window.hide ();
-	check (view->attached (reinterpret_cast<void*> (window.id ()), kPlatformTypeX11EmbedWindowID) == kResultTrue,
-	       opening + ": the editor attaches to the window");
-	if (embedder == Embedder::showsAfterAttaching)
-	{
-		// Past the editor's first redraw, which the hidden window does not keep.
-		host.serve (100ms);
-		window.show ();
-	}
-	if (embedder != Embedder::silent)
-		window.sendEmbeddedNotify ();
-	return OpenEditor {view, controllerReferences};
-}
-
-// Closes the editor as a host does when a person closes its window.
-void closeEditor (const OpenEditor& editor, Vst::IEditController& controller, const std::string& opening)
-{
-	check (editor.view->removed () == kResultOk, opening + ": the editor detaches");
-	editor.view->setFrame (nullptr);
-	check (editor.view->release () == 0, opening + ": the host's release destroys the editor");
-	check (referenceCount (&controller) == editor.controllerReferences,
-	       opening + ": the closed editor holds no reference to the controller");
-}
-
-void checkNothingLeftBehind (const Host& host, const std::string& when)
-{
-	check (host.runLoop.handlerCount () == 0, "the closed editors leave no timer or descriptor behind" + when);
-}
-
 // On the first editor: the click on the about button, the screenshot, and
 // the clicks and drags that must each reach the host as edits.
-void exerciseEditor (Host& host, const HostWindow& window, Vst::IEditController& controller, EditRecorder& edits)
+void exerciseEditor (Host& host, const Options& options, const HostWindow& window, Vst::IEditController& controller,
+                     EditRecorder& edits)
 {
-	const Options& options = host.options;
 	Capture shown = captureWindow (host.display, window.id ());
 	std::printf ("editor size: %d x %d\n", shown.width, shown.height);
 	if (options.click)
@@ -292,10 +100,11 @@ void exerciseEditor (Host& host, const HostWindow& window, Vst::IEditController&
 
 // Opens one instance's editor again and again, each time after every editor
 // was closed; the first opening is also the one clicked on.
-void openAndCloseRepeatedly (Host& host, HostWindow& window, Vst::IEditController& controller, EditRecorder& edits)
+void openAndCloseRepeatedly (Host& host, const Options& options, HostWindow& window, Vst::IEditController& controller,
+                             EditRecorder& edits)
 {
 	long residentAfterFirst = 0;
-	for (int cycle = 0; cycle < host.options.cycles; ++cycle)
+	for (int cycle = 0; cycle < options.cycles; ++cycle)
 	{
 		const std::string when = " (cycle " + std::to_string (cycle + 1) + ")";
 		const std::string opening =
@@ -305,7 +114,7 @@ void openAndCloseRepeatedly (Host& host, HostWindow& window, Vst::IEditControlle
 			return;
 		checkPictureShows (host, window, opening);
 		if (cycle == 0)
-			exerciseEditor (host, window, controller, edits);
+			exerciseEditor (host, options, window, controller, edits);
 		closeEditor (*editor, controller, opening);
 		checkNothingLeftBehind (host, when);
 		host.serve (10ms);
@@ -314,7 +123,7 @@ void openAndCloseRepeatedly (Host& host, HostWindow& window, Vst::IEditControlle
 	}
 	std::printf ("opened and closed the editor %d times; resident memory after the first: %ld kB, after the "
 	             "last: %ld kB\n",
-	             host.options.cycles, residentAfterFirst, residentKilobytes ());
+	             options.cycles, residentAfterFirst, residentKilobytes ());
 }
 
 // Two instances' editors side by side, the second opened while the first
@@ -389,9 +198,9 @@ int run (const Options& options)
 	XInternAtom (display, "_XEMBED", False);
 	{
 		HostRunLoop runLoop;
-		Host host {options, display, runLoop};
+		Host host {display, runLoop, options.scale, options.embedder};
 		HostWindow window (display, runLoop, 0, 0);
-		openAndCloseRepeatedly (host, window, *controller, edits);
+		openAndCloseRepeatedly (host, options, window, *controller, edits);
 		openSeveralInstances (host, window, *controller, factory, hostApplication);
 	}
 	XCloseDisplay (display);
@@ -399,7 +208,7 @@ int run (const Options& options)
 	check (controller->terminate () == kResultOk, "controller terminate");
 	controller = nullptr;
 	module.reset ();
-	return failures == 0 ? 0 : 1;
+	return failureCount () == 0 ? 0 : 1;
 }
 
 } // namespace

@@ -96,8 +96,13 @@ void HostRunLoop::serveReadyDescriptors (Clock::time_point until, int extraFd)
 	const auto ready = eventHandlers;
 	for (const auto& e : ready)
 	{
-		if (FD_ISSET (e.fd, &readable))
-			e.handler->onFDIsSet (e.fd);
+		if (!FD_ISSET (e.fd, &readable))
+			continue;
+		const bool stillRegistered = std::any_of (eventHandlers.begin (), eventHandlers.end (),
+		                                          [&] (const EventHandler& r) { return r.handler == e.handler; });
+		if (!stillRegistered)
+			++lateCalls;
+		e.handler->onFDIsSet (e.fd);
 	}
 }
 

@@ -35,6 +35,10 @@ public:
 	void run (std::chrono::milliseconds duration, int extraFd);
 
 	size_t handlerCount () const { return eventHandlers.size () + timers.size (); }
+	// How often a round of the loop called a descriptor's handler that an
+	// earlier callback of the same round had unregistered: the loop serves a
+	// round from the list it had when the round began, as hosts do.
+	size_t callsAfterUnregistering () const { return lateCalls; }
 
 private:
 	struct EventHandler
@@ -54,6 +58,7 @@ private:
 
 	std::vector<EventHandler> eventHandlers;
 	std::vector<Timer> timers;
+	size_t lateCalls {0};
 };
 
 } // namespace EditorWindow

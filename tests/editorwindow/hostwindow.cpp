@@ -102,6 +102,11 @@ bool HostWindow::hasMappedChild () const
 	});
 }
 
+unsigned HostWindow::childCount () const
+{
+	return Children (display, window).count;
+}
+
 void discardOwnEvents (Display* display)
 {
 	while (XPending (display))

@@ -24,6 +24,7 @@ public:
 
 	Window id () const { return window; }
 	int width () const { return size.width; }
+	int height () const { return size.height; }
 	void resize (int width, int height);
 	void show ();
 	void hide ();
@@ -31,6 +32,8 @@ public:
 	void sendEmbeddedNotify ();
 	// Whether an editor's window inside this one is mapped and viewable.
 	bool hasMappedChild () const;
+	// How many windows the server lists inside this one, mapped or not.
+	unsigned childCount () const;
 
 	Steinberg::tresult PLUGIN_API resizeView (Steinberg::IPlugView* view, Steinberg::ViewRect* newSize) override;
 	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override;

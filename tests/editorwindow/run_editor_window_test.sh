@@ -8,7 +8,6 @@ set -euo pipefail
 host=$1
 bundle=$(realpath "$2")
 artifacts=$3
-mkdir -p "$artifacts"
 
 # In editor coordinates (resource/plug.uidesc): the about box's on/off
 # button and its label; then clicks that must edit a parameter, as x,y,id:
@@ -19,22 +18,9 @@ about_button=27,312
 about_label=46,302,400,20
 edits=(--edit 62,225,1 --edit 562,130,6 --edit 564,39,0 --drag 162,130,20,2)
 
-# Xvfb picks a free display number itself and writes it out once it
-# accepts clients, so parallel runs never share or race for a display. The
-# screen holds two editors side by side at twice the size.
-display_file="$artifacts/display"
-rm -f "$display_file"
-Xvfb -displayfd 3 -screen 0 2560x1440x24 -nolisten tcp 3>"$display_file" >"$artifacts/xvfb.log" 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true' EXIT
-
-for _ in $(seq 1 100); do
-  grep -q '^[0-9][0-9]*$' "$display_file" 2>/dev/null && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$artifacts/xvfb.log" >&2; exit 1; }
-  sleep 0.1
-done
-grep -q '^[0-9][0-9]*$' "$display_file" || { echo "Xvfb did not come up" >&2; exit 1; }
-export DISPLAY=":$(cat "$display_file")"
+# shellcheck source=tests/editorwindow/private_xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/private_xvfb.sh"
+start_private_xvfb "$artifacts"
 
 # Opened and closed many times at 1x; then as on a HiDPI screen, where the
 # editor draws at twice the size with the 2x bitmaps; then by hosts that

@@ -1,0 +1,306 @@
+// Uses the plug-in's editor from the built bundle the way long sessions in
+// Linux hosts do, and checks that nothing it holds grows with that use: the
+// process's heap while the pointer moves over an open editor and while all
+// editors close and one opens again, the host's window and the X server's
+// pixmap memory while a host attaches editors to the window it keeps, and
+// that the host can close the last editor from inside its own event
+// handling. Every check that fails is printed and makes the exit status 1.
+//
+// Usage: editor_leak_host BUNDLE CHECK
+//   CHECK is one of the names in the table of checks below.
+
+#include "editorwindow/editorsession.h"
+#include "editorwindow/heapinuse.h"
+#include "editorwindow/hostdescriptor.h"
+#include "editorwindow/serverpixmaps.h"
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+namespace Tarvine {
+namespace EditorWindow {
+namespace {
+
+using namespace Steinberg;
+using namespace std::chrono_literals;
+
+// The parts of a host that every check works with.
+struct Session
+{
+	Host& host;
+	HostWindow& window;
+	Vst::IEditController& controller;
+	const VST3::Hosting::PluginFactory& factory;
+	Vst::HostApplication& hostApplication;
+};
+
+// Signed, so that a heap that shrank reads as such.
+long long heapNow ()
+{
+	return static_cast<long long> (heapInUse ());
+}
+
+// Moves the pointer over the whole editor, point after point, and lets the
+// editor handle each move before the next.
+void movePointerOverEditor (Session& session, int moves)
+{
+	const int width = session.window.width (), height = session.window.height ();
+	for (int i = 0; i < moves; ++i)
+	{
+		// Steps that share no factor with the window's size visit all of it.
+		const int x = 1 + (i * 37) % (width - 2);
+		const int y = 1 + (i * 23) % (height - 2);
+		session.host.movePointer (session.window, x, y);
+		session.host.serve (2ms);
+	}
+}
+
+// Moving the pointer over an open editor must not make the heap grow once
+// the editor has seen the pointer for a while.
+void pointerMovesKeepTheHeap (Session& session)
+{
+	constexpr int warmUpMoves = 500, measuredMoves = 4000;
+	constexpr long long boundPer100Moves = 1024;
+	const std::string opening = "an editor the pointer moves over";
+	const auto editor = openEditor (session.host, session.controller, session.window, opening);
+	if (!editor)
+		return;
+	checkPictureShows (session.host, session.window, opening);
+	movePointerOverEditor (session, warmUpMoves);
+	session.host.serve (50ms);
+	const long long before = heapNow ();
+	movePointerOverEditor (session, measuredMoves);
+	session.host.serve (50ms);
+	const long long growthPer100 = (heapNow () - before) * 100 / measuredMoves;
+	std::printf ("heap growth over %d pointer moves: %lld bytes per 100 moves\n", measuredMoves, growthPer100);
+	check (growthPer100 < boundPer100Moves, "the heap grows by less than " + std::to_string (boundPer100Moves) +
+	                                            " bytes per 100 pointer moves over an open editor");
+	closeEditor (*editor, session.controller, opening);
+	checkNothingLeftBehind (session.host, " (after the pointer moves)");
+}
+
+// Opens the editor and closes it again, each time with no other editor open.
+void openAndCloseAlone (Session& session, int cycles, const std::string& what)
+{
+	for (int cycle = 0; cycle < cycles; ++cycle)
+	{
+		const std::string opening = what + " " + std::to_string (cycle + 1);
+		const auto editor = openEditor (session.host, session.controller, session.window, opening);
+		if (!editor)
+			return;
+		checkPictureShows (session.host, session.window, opening);
+		closeEditor (*editor, session.controller, opening);
+		checkNothingLeftBehind (session.host, " (" + opening + ")");
+		session.host.serve (10ms);
+	}
+}
+
+// Closing every editor and opening one again must not make the heap grow
+// once the first few cycles have filled the caches that stay.
+void reopeningKeepsTheHeap (Session& session)
+{
+	constexpr int warmUpCycles = 10, measuredCycles = 100;
+	constexpr long long boundPerCycle = 2048;
+	openAndCloseAlone (session, warmUpCycles, "a warm-up opening with no other editor open");
+	const long long before = heapNow ();
+	openAndCloseAlone (session, measuredCycles, "an opening with no other editor open");
+	const long long growthPerCycle = (heapNow () - before) / measuredCycles;
+	std::printf ("heap growth over %d close-all-and-reopen cycles: %lld bytes per cycle\n", measuredCycles,
+	             growthPerCycle);
+	check (growthPerCycle < boundPerCycle, "the heap grows by less than " + std::to_string (boundPerCycle) +
+	                                           " bytes per close-all-and-reopen cycle");
+}
+
+// A host that keeps its plug-in window attaches each new editor to it, while
+// another instance's editor stays open in a window of its own: every close
+// must take the editor's window out of the host's and give back all the
+// pixmap memory the editor took in the X server.
+void reattachingLeavesNothingInTheServer (Session& session)
+{
+	constexpr int cycles = 50;
+	// Far enough to the right that the kept window, once it has the editor's size, stays uncovered.
+	const int besideKeptWindow = DisplayWidth (session.host.display, DefaultScreen (session.host.display)) / 2;
+	HostWindow otherWindow (session.host.display, session.host.runLoop, besideKeptWindow, 0);
+	IPtr<Vst::IEditController> other = makeController (session.factory, session.hostApplication);
+	const std::string otherOpening = "another instance's editor, open throughout";
+	check (other != nullptr, otherOpening + ": the bundle makes a second controller");
+	const auto otherEditor = other ? openEditor (session.host, *other, otherWindow, otherOpening) : std::nullopt;
+	if (!otherEditor)
+		return;
+	checkPictureShows (session.host, otherWindow, otherOpening);
+	const auto pixmapsBefore = serverPixmapBytes (session.host.display);
+	check (pixmapsBefore.has_value (), "the X server counts its clients' pixmap bytes");
+	if (!pixmapsBefore)
+		return;
+	std::printf ("with only the other editor open, the server holds %llu pixmap bytes\n",
+	             static_cast<unsigned long long> (*pixmapsBefore));
+
+	for (int cycle = 0; cycle < cycles; ++cycle)
+	{
+		const std::string opening = "an editor attached to the kept window " + std::to_string (cycle + 1);
+		const auto editor = openEditor (session.host, session.controller, session.window, opening);
+		if (!editor)
+			break;
+		checkPictureShows (session.host, session.window, opening);
+		closeEditor (*editor, session.controller, opening);
+		session.host.serve (20ms);
+		const unsigned children = session.window.childCount ();
+		const auto pixmaps = serverPixmapBytes (session.host.display).value_or (0);
+		std::printf ("%s, closed: %u windows left in the kept window, the server holds %llu pixmap bytes\n",
+		             opening.c_str (), children, static_cast<unsigned long long> (pixmaps));
+		check (children == 0, opening + ": the closed editor leaves no window in the kept window");
+		check (pixmaps == *pixmapsBefore,
+		       opening + ": the closed editor leaves no pixmap memory in the X server (" +
+		           std::to_string (static_cast<long long> (pixmaps - *pixmapsBefore)) + " bytes left)");
+	}
+	closeEditor (*otherEditor, *other, otherOpening);
+	checkNothingLeftBehind (session.host, " (after the kept window's cycles)");
+	check (other->terminate () == kResultOk, "the second controller terminates");
+}
+
+// How long an opening may take to show its picture when the host runs under
+// a memory checker, which slows everything down many times.
+constexpr auto pictureUnderMemoryChecker = 30s;
+
+// Opens the editor, waits until it shows its picture, and gives it, or
+// nothing if it cannot be opened or never shows.
+std::optional<OpenEditor> openAndWaitForPicture (Session& session, const std::string& opening)
+{
+	auto editor = openEditor (session.host, session.controller, session.window, opening);
+	if (editor)
+	{
+		const bool shown =
+		    waitForEditorPicture (session.host, session.window, pictureUnderMemoryChecker).has_value ();
+		check (shown, opening + ": the editor's picture shows");
+	}
+	return editor;
+}
+
+// The host closes the last editor from inside its own event handler, in a
+// round of its loop that also has the editor's X connection to serve: the
+// loop goes on to call the editor's handler from the list it had when the
+// round began. The program runs under a memory checker, which fails the run
+// on any use of what the close freed; a new editor must then open as usual.
+void closingFromTheHostsEventHandler (Session& session)
+{
+	const std::string opening = "an editor the host closes from inside its own event handler";
+	HostDescriptor descriptor;
+	// Registered before the editor's handler, so a round serving both calls it first.
+	check (session.host.runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue,
+	       "the host's own descriptor joins its run loop");
+	auto editor = openAndWaitForPicture (session, opening);
+	if (!editor)
+		return;
+	bool closed = false;
+	descriptor.onReadable = [&] () {
+		closeEditor (*editor, session.controller, opening);
+		closed = true;
+	};
+	// An event for the editor's window and a byte for the host's descriptor,
+	// both delivered before the loop looks at either.
+	session.window.sendEmbeddedNotify ();
+	check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
+	std::this_thread::sleep_for (50ms);
+	const size_t lateCallsBefore = session.host.runLoop.callsAfterUnregistering ();
+	session.host.serve (200ms);
+	check (closed, opening + ": the host's handler closes the editor");
+	if (!closed)
+		closeEditor (*editor, session.controller, opening);
+	check (session.host.runLoop.callsAfterUnregistering () > lateCallsBefore,
+	       opening + ": the round that closed it goes on to call the editor's handler");
+	session.host.runLoop.unregisterEventHandler (&descriptor);
+	checkNothingLeftBehind (session.host, " (" + opening + ")");
+
+	const std::string next = "an opening after the host closed the editor from inside its own event handler";
+	if (auto nextEditor = openAndWaitForPicture (session, next))
+	{
+		closeEditor (*nextEditor, session.controller, next);
+		checkNothingLeftBehind (session.host, " (" + next + ")");
+	}
+}
+
+struct LeakCheck
+{
+	const char* name;
+	void (*run) (Session&);
+};
+
+const LeakCheck leakChecks[] = {
+    {"pointer-moves", pointerMovesKeepTheHeap},
+    {"reopen", reopeningKeepsTheHeap},
+    {"reattach", reattachingLeavesNothingInTheServer},
+    {"close-in-handler", closingFromTheHostsEventHandler},
+};
+
+const LeakCheck* findCheck (const std::string& name)
+{
+	for (const auto& leakCheck : leakChecks)
+	{
+		if (name == leakCheck.name)
+			return &leakCheck;
+	}
+	return nullptr;
+}
+
+int run (const std::string& bundle, const LeakCheck& leakCheck)
+{
+	std::string error;
+	auto module = VST3::Hosting::Module::create (bundle, error);
+	if (!module)
+	{
+		std::fprintf (stderr, "FAIL: cannot load %s: %s\n", bundle.c_str (), error.c_str ());
+		return 1;
+	}
+	const auto factory = module->getFactory ();
+	// Lives on the stack: the reference a controller takes is never its last.
+	Vst::HostApplication hostApplication;
+	IPtr<Vst::IEditController> controller = makeController (factory, hostApplication);
+	if (!controller)
+	{
+		std::fprintf (stderr, "FAIL: the bundle makes no edit controller\n");
+		return 1;
+	}
+	Display* display = XOpenDisplay (nullptr);
+	if (display == nullptr)
+	{
+		std::fprintf (stderr, "FAIL: no X display\n");
+		return 1;
+	}
+	// An embedder announces the XEMBED atoms before any client looks them up.
+	XInternAtom (display, "_XEMBED_INFO", False);
+	XInternAtom (display, "_XEMBED", False);
+	{
+		HostRunLoop runLoop;
+		Host host {display, runLoop, 1.0, Embedder::xembed};
+		HostWindow window (display, runLoop, 0, 0);
+		Session session {host, window, *controller, factory, hostApplication};
+		leakCheck.run (session);
+	}
+	XCloseDisplay (display);
+	check (controller->terminate () == kResultOk, "controller terminate");
+	controller = nullptr;
+	module.reset ();
+	return failureCount () == 0 ? 0 : 1;
+}
+
+} // namespace
+} // namespace EditorWindow
+} // namespace Tarvine
+
+int main (int argc, char* argv[])
+{
+	using namespace Tarvine::EditorWindow;
+	const LeakCheck* leakCheck = argc == 3 ? findCheck (argv[2]) : nullptr;
+	if (leakCheck == nullptr)
+	{
+		std::fprintf (stderr, "usage: %s BUNDLE CHECK, CHECK one of:", argv[0]);
+		for (const auto& c : leakChecks)
+			std::fprintf (stderr, " %s", c.name);
+		std::fprintf (stderr, "\n");
+		return 2;
+	}
+	return run (argv[1], *leakCheck);
+}
