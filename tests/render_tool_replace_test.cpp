@@ -156,16 +156,20 @@ std::function<bool ()> asUser (uid_t user, gid_t group)
 	};
 }
 
-// This test's own mount namespace, so that what it mounts is seen by the
-// test and the tool it starts and by nothing else.
+// A mount namespace of the calling process's own, so that what it mounts
+// is seen by that process and those it starts and by nothing else.
+bool ownMountNamespace ()
+{
+	return unshare (CLONE_NEWNS) == 0 && mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// The same for this test and the tool it starts.
 bool enterOwnMountNamespace (std::string& why)
 {
-	if (unshare (CLONE_NEWNS) != 0 || mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-	{
-		why = std::string ("no mount namespace of its own here: ") + std::strerror (errno);
-		return false;
-	}
-	return true;
+	if (ownMountNamespace ())
+		return true;
+	why = std::string ("no mount namespace of its own here: ") + std::strerror (errno);
+	return false;
 }
 
 class Mount
@@ -781,8 +785,7 @@ class RenderToolWithoutUnnamedFiles : public ::testing::TestWithParam<WithoutUnn
 
 bool hideProc ()
 {
-	return unshare (CLONE_NEWNS) == 0 && mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-	       mount ("none", "/proc", "tmpfs", 0, nullptr) == 0;
+	return ownMountNamespace () && mount ("none", "/proc", "tmpfs", 0, nullptr) == 0;
 }
 
 TEST_P (RenderToolWithoutUnnamedFiles, NamesTheRenderPrivatelyAndLeavesNoName)
