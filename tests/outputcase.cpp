@@ -1,13 +1,14 @@
 #include "outputcase.h"
 
 #include "rendertool.h"
+#include "wavstream.h"
 
 #include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <linux/capability.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -17,12 +18,6 @@ namespace Tarvine::Test {
 namespace fs = std::filesystem;
 
 namespace {
-
-void appendLittleEndian (std::string& bytes, uint32_t value, int count)
-{
-	for (int byte = 0; byte < count; ++byte)
-		bytes += static_cast<char> ((value >> (8 * byte)) & 0xffu);
-}
 
 // Whether the descriptor's entry in /proc/PID/fdinfo says it may write.
 bool opensForWriting (pid_t process, const std::string& descriptor)
@@ -69,9 +64,9 @@ std::vector<std::string> demoArguments (const fs::path& output)
 	return {"--rate", std::to_string (kDemoRate), "--out", output.string ()};
 }
 
-int exitCodeForSignal (int number)
+std::vector<std::string> streamArguments (const fs::path& input, const fs::path& output)
 {
-	return 128 + number;
+	return {"--in", input.string (), "--out", output.string ()};
 }
 
 bool withoutRoot ()
@@ -86,68 +81,10 @@ bool withoutRoot ()
 	return true;
 }
 
-StreamFeeder::StreamFeeder (const fs::path& pipe, ToolProcess& reader)
+bool limitFileSize ()
 {
-	// A tool that dies must fail the test, not end it.
-	std::signal (SIGPIPE, SIG_IGN);
-	const auto giveUp = std::chrono::steady_clock::now () + std::chrono::seconds (30);
-	while (descriptor < 0 && reader.running () && std::chrono::steady_clock::now () < giveUp)
-	{
-		descriptor = open (pipe.c_str (), O_WRONLY | O_NONBLOCK);
-		if (descriptor < 0)
-			std::this_thread::sleep_for (std::chrono::milliseconds (10));
-	}
-	if (descriptor >= 0)
-		fcntl (descriptor, F_SETFL, 0);
-}
-
-StreamFeeder::~StreamFeeder ()
-{
-	end ();
-}
-
-bool StreamFeeder::writeHeader (int channels)
-{
-	const uint16_t blockAlign = static_cast<uint16_t> (channels * 4);
-	std::string header = "RIFF";
-	appendLittleEndian (header, 0xffffffffu, 4);
-	header += "WAVEfmt ";
-	appendLittleEndian (header, 16, 4);
-	appendLittleEndian (header, 3, 2); // IEEE float
-	appendLittleEndian (header, static_cast<uint32_t> (channels), 2);
-	appendLittleEndian (header, kStreamRate, 4);
-	appendLittleEndian (header, kStreamRate * blockAlign, 4);
-	appendLittleEndian (header, blockAlign, 2);
-	appendLittleEndian (header, 32, 2);
-	header += "data";
-	appendLittleEndian (header, 0xffffffffu, 4);
-	return writeAll (header.data (), header.size ());
-}
-
-bool StreamFeeder::writeSamples (const std::vector<float>& samples)
-{
-	return writeAll (samples.data (), samples.size () * sizeof (float));
-}
-
-void StreamFeeder::end ()
-{
-	if (descriptor >= 0)
-		close (descriptor);
-	descriptor = -1;
-}
-
-bool StreamFeeder::writeAll (const void* data, size_t size)
-{
-	const char* bytes = static_cast<const char*> (data);
-	while (size > 0)
-	{
-		const ssize_t written = write (descriptor, bytes, size);
-		if (written <= 0)
-			return false;
-		bytes += written;
-		size -= static_cast<size_t> (written);
-	}
-	return true;
+	const rlimit limit {64 * 1024, 64 * 1024};
+	return setrlimit (RLIMIT_FSIZE, &limit) == 0;
 }
 
 std::vector<fs::path> filesToolWrites (ToolProcess& tool)
@@ -200,6 +137,15 @@ bool processWritesPast (const std::function<pid_t ()>& process, uintmax_t bytes)
 		std::this_thread::sleep_for (std::chrono::milliseconds (10));
 	}
 	return false;
+}
+
+::testing::AssertionResult holdRenderUnderWay (PipeWriter& input, ToolProcess& tool)
+{
+	if (!input.opened () || !input.write (streamStart ()))
+		return ::testing::AssertionFailure () << "the tool did not take the stream";
+	if (!toolWritesPast (tool, kPastFirstWrites))
+		return ::testing::AssertionFailure () << "the tool wrote no render";
+	return ::testing::AssertionSuccess ();
 }
 
 } // namespace Tarvine::Test

@@ -1,11 +1,14 @@
 #pragma once
 
 // What the tests of the files the render tool writes share: a fresh folder
-// for each case, the demo's arguments, a WAV stream the test holds back so
-// that a render is surely under way, and the powers a refusal test drops.
-// POSIX only.
+// for each case, the demo's and a stream's arguments, a stream the test
+// holds back so that a render is surely under way, and the powers and room
+// a refusal test takes away. POSIX only.
 
+#include "inputpipe.h"
 #include "toolprocess.h"
+
+#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +24,9 @@ constexpr const char* kEarlierContent = "the user's earlier render\n";
 // The demo at this rate: four seconds, and the default tail of 0.85 s.
 constexpr int kDemoRate = 8000;
 constexpr size_t kDemoFrames = 4 * kDemoRate + 6800;
-constexpr int kStreamRate = 48000;
+// More than the tool's write chunks (8192 frames of 8 bytes): a file the
+// tool writes that has grown past it holds part of a render.
+constexpr uintmax_t kPastFirstWrites = 100000;
 
 // A fresh, empty folder for one case.
 std::filesystem::path caseFolder (const std::string& name);
@@ -31,9 +36,8 @@ std::set<std::string> namesIn (const std::filesystem::path& folder);
 void writeText (const std::filesystem::path& path, const std::string& text);
 
 std::vector<std::string> demoArguments (const std::filesystem::path& output);
-
-// As the shell reports a process that a signal ended.
-int exitCodeForSignal (int number);
+// A render of the stream that `input` names.
+std::vector<std::string> streamArguments (const std::filesystem::path& input, const std::filesystem::path& output);
 
 // Root may write any file: the tool then runs as root without the powers
 // to pass over file permissions and ownership, dropped from the bounding
@@ -42,29 +46,9 @@ int exitCodeForSignal (int number);
 // may enter, such as root's home.)
 bool withoutRoot ();
 
-// A WAV stream into a named pipe, as a program writes one before it knows
-// its length: the header's sizes at their largest.
-class StreamFeeder
-{
-public:
-	// Waits until the tool opens the pipe; a tool that ended first never will.
-	StreamFeeder (const std::filesystem::path& pipe, ToolProcess& reader);
-	~StreamFeeder ();
-
-	StreamFeeder (const StreamFeeder&) = delete;
-	StreamFeeder& operator= (const StreamFeeder&) = delete;
-
-	bool opened () const { return descriptor >= 0; }
-	bool writeHeader (int channels);
-	// The samples as little-endian floats, as the machines here hold them.
-	bool writeSamples (const std::vector<float>& samples);
-	void end ();
-
-private:
-	bool writeAll (const void* data, size_t size);
-
-	int descriptor = -1;
-};
+// Keeps the tool from writing more than a file's header and a few blocks,
+// as a full disk would (and with SIGXFSZ, unless the tool ignores it).
+bool limitFileSize ();
 
 // Waits until a regular file that the tool holds open for writing grows
 // past `bytes`: the render is under way, part of it written. A render's
@@ -79,5 +63,10 @@ bool processWritesPast (const std::function<pid_t ()>& process, uintmax_t bytes)
 // file itself, even one without a name).
 std::vector<std::filesystem::path> filesToolWrites (ToolProcess& tool);
 std::vector<std::filesystem::path> filesProcessWrites (pid_t process);
+
+// Writes the start of a stream (streamStart) into `input`, then waits until
+// the tool has written part of its render: it is surely under way, held up
+// by the stream the test still holds.
+::testing::AssertionResult holdRenderUnderWay (PipeWriter& input, ToolProcess& tool);
 
 } // namespace Tarvine::Test

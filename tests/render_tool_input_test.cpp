@@ -2,6 +2,7 @@
 // tool renders what it holds and says so, but not for a stream whose header
 // claims the most it can because its length was not known when it began.
 
+#include "inputpipe.h"
 #include "rendertool.h"
 #include "soundfilereader.h"
 #include "toolprocess.h"

@@ -3,9 +3,11 @@
 // render that fails, is refused or is stopped by a signal leaves that file
 // (or its symbolic link) as it was and nothing else behind.
 
+#include "inputpipe.h"
 #include "outputcase.h"
 #include "rendertool.h"
 #include "toolprocess.h"
+#include "wavstream.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -16,7 +18,6 @@
 #include <ostream>
 #include <set>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,13 +26,12 @@ namespace {
 using namespace Tarvine::Test;
 namespace fs = std::filesystem;
 
-// Keeps the tool from writing more than a few blocks into any file, as a
-// full disk would.
-bool limitFileSize ()
+// The tool's writes past a few blocks into any file fail, as on a full
+// disk.
+bool failWritesPastAFewBlocks ()
 {
 	std::signal (SIGXFSZ, SIG_IGN); // the write fails instead
-	const rlimit limit {64 * 1024, 64 * 1024};
-	return setrlimit (RLIMIT_FSIZE, &limit) == 0;
+	return limitFileSize ();
 }
 
 // --- A render that fails after --out was taken in hand ------------------
@@ -84,7 +84,7 @@ TEST_P (RenderToolFailure, LeavesTheEarlierOutputAndNothingElse)
 	if (c.failure == Failure::kRateRefused)
 		arguments = {"--in", fastInput, "--out", output.string ()};
 	else
-		setup.inChild = limitFileSize;
+		setup.inChild = failWritesPastAFewBlocks;
 	ToolProcess tool (arguments, std::string ("failed-") + c.name + ".log", setup);
 
 	EXPECT_EQ (tool.finish (), c.exitCode);
@@ -303,14 +303,10 @@ TEST_P (RenderToolInterruption, RemovesTheUnfinishedFileAndEndsByTheSignal)
 	ASSERT_EQ (mkfifo (input.c_str (), 0644), 0);
 	const auto namesBefore = namesIn (folder);
 
-	ToolProcess tool ({"--in", input.string (), "--out", output.string ()},
-	                  std::string ("signal-") + c.name + ".log");
+	const std::string log = std::string ("signal-") + c.name + ".log";
+	ToolProcess tool (streamArguments (input, output), log);
 	StreamFeeder feeder (input, tool);
-	ASSERT_TRUE (feeder.opened ()) << readText (outputPath (std::string ("signal-") + c.name + ".log"));
-	ASSERT_TRUE (feeder.writeHeader (2));
-	ASSERT_TRUE (feeder.writeSamples (makeNoise (2, kStreamRate, kStreamRate).samples));
-	// More than the tool's write chunks (8192 frames of 8 bytes).
-	ASSERT_TRUE (toolWritesPast (tool, 100000));
+	ASSERT_TRUE (holdRenderUnderWay (feeder, tool)) << readText (outputPath (log));
 
 	tool.signal (c.signal);
 	EXPECT_EQ (tool.finish (), -1);
@@ -340,8 +336,8 @@ TEST (RenderToolStream, OfUnknownLengthComesOutAsAWavFileWithItsTrueLength)
 	{
 		StreamFeeder feeder (input, tool);
 		ASSERT_TRUE (feeder.opened ());
-		ASSERT_TRUE (feeder.writeHeader (2));
-		ASSERT_TRUE (feeder.writeSamples (sent.samples));
+		ASSERT_TRUE (feeder.write (streamHeader ()));
+		ASSERT_TRUE (feeder.write (floatWavData (sent.samples)));
 	}
 	ASSERT_EQ (tool.finish (), 0) << readText (outputPath ("stream.log"));
 

@@ -8,9 +8,11 @@
 // powers, switch users, set file attributes and mount in a namespace of
 // their own.
 
+#include "inputpipe.h"
 #include "outputcase.h"
 #include "rendertool.h"
 #include "toolprocess.h"
+#include "wavstream.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +38,6 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -155,16 +156,20 @@ std::function<bool ()> asUser (uid_t user, gid_t group)
 	};
 }
 
-// This test's own mount namespace, so that what it mounts is seen by the
-// test and the tool it starts and by nothing else.
+// A mount namespace of the calling process's own, so that what it mounts
+// is seen by that process and those it starts and by nothing else.
+bool ownMountNamespace ()
+{
+	return unshare (CLONE_NEWNS) == 0 && mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// The same for this test and the tool it starts.
 bool enterOwnMountNamespace (std::string& why)
 {
-	if (unshare (CLONE_NEWNS) != 0 || mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-	{
-		why = std::string ("no mount namespace of its own here: ") + std::strerror (errno);
-		return false;
-	}
-	return true;
+	if (ownMountNamespace ())
+		return true;
+	why = std::string ("no mount namespace of its own here: ") + std::strerror (errno);
+	return false;
 }
 
 class Mount
@@ -189,26 +194,6 @@ private:
 	fs::path at;
 	bool mounted;
 };
-
-// Writes the samples of a second of noise after the header, then waits
-// until the tool has written part of its render: it is surely under way,
-// held up by the stream the test still holds.
-::testing::AssertionResult holdRenderUnderWay (StreamFeeder& feeder, ToolProcess& tool)
-{
-	if (!feeder.opened () || !feeder.writeHeader (2) ||
-	    !feeder.writeSamples (makeNoise (2, kStreamRate, kStreamRate).samples))
-		return ::testing::AssertionFailure () << "the tool did not take the stream";
-	// More than the tool's write chunks (8192 frames of 8 bytes).
-	if (!toolWritesPast (tool, 100000))
-		return ::testing::AssertionFailure () << "the tool wrote no render";
-	return ::testing::AssertionSuccess ();
-}
-
-// A streamed render: the input is a named pipe the test feeds.
-std::vector<std::string> streamArguments (const fs::path& input, const fs::path& output)
-{
-	return {"--in", input.string (), "--out", output.string ()};
-}
 
 // --- The input is never written ------------------------------------------
 
@@ -561,10 +546,8 @@ TEST_P (RenderToolProtectedFile, IsRefusedBeforeAnythingIsRenderedAndSaysWhy)
 	ToolProcess tool (streamArguments (input, output), log);
 	StreamFeeder feeder (input, tool);
 	ASSERT_TRUE (feeder.opened ());
-	ASSERT_TRUE (feeder.writeHeader (2));
-	const auto giveUp = std::chrono::steady_clock::now () + std::chrono::seconds (20);
-	while (tool.running () && std::chrono::steady_clock::now () < giveUp)
-		std::this_thread::sleep_for (std::chrono::milliseconds (10));
+	ASSERT_TRUE (feeder.write (streamHeader ()));
+	waitUntil ([&] { return !tool.running (); }, std::chrono::seconds (20));
 	EXPECT_FALSE (tool.running ()) << "the tool waits for the input before it refuses";
 	feeder.end ();
 
@@ -710,7 +693,7 @@ TEST_P (RenderToolUnfinished, IsReadableByItsUserAloneAndHasNoName)
 	for (const auto& file : filesToolWrites (tool))
 	{
 		struct stat status {};
-		if (stat (file.c_str (), &status) != 0 || status.st_size <= 100000)
+		if (stat (file.c_str (), &status) != 0 || status.st_size <= static_cast<off_t> (kPastFirstWrites))
 			continue;
 		++unfinished;
 		EXPECT_EQ (status.st_mode & 07777, 0600u) << "what the tool writes can be read by others";
@@ -802,8 +785,7 @@ class RenderToolWithoutUnnamedFiles : public ::testing::TestWithParam<WithoutUnn
 
 bool hideProc ()
 {
-	return unshare (CLONE_NEWNS) == 0 && mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-	       mount ("none", "/proc", "tmpfs", 0, nullptr) == 0;
+	return ownMountNamespace () && mount ("none", "/proc", "tmpfs", 0, nullptr) == 0;
 }
 
 TEST_P (RenderToolWithoutUnnamedFiles, NamesTheRenderPrivatelyAndLeavesNoName)

@@ -4,6 +4,7 @@
 // gone and --out as it was. And a status line that cannot be written
 // changes nothing.
 
+#include "inputpipe.h"
 #include "outputcase.h"
 #include "rendertool.h"
 #include "toolprocess.h"
@@ -15,7 +16,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -31,58 +31,22 @@ using namespace Tarvine::Test;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr const char* kEarlierContent = "the user's earlier render\n";
-constexpr int kStreamRate = 48000;
-// The demo at this rate: four seconds, and the default tail of 0.85 s.
-constexpr int kDemoRate = 8000;
-constexpr size_t kDemoFrames = 4 * kDemoRate + 6800;
 // Far beyond the second the tool may take, and far below what a tool that
 // waits on would take: it waits until the test ends its input.
 constexpr auto kPromptly = 5s;
 
 // A fresh folder for one case, holding an earlier render where --out points.
-fs::path caseFolder (const std::string& name)
+fs::path folderWithEarlierRender (const std::string& name)
 {
-	const fs::path folder = outputPath ("signals-" + name);
-	fs::remove_all (folder);
-	fs::create_directories (folder);
-	std::ofstream (folder / "render.wav", std::ios::binary) << kEarlierContent;
+	const fs::path folder = caseFolder ("signals-" + name);
+	writeText (folder / "render.wav", kEarlierContent);
 	return folder;
-}
-
-std::set<std::string> namesIn (const fs::path& folder)
-{
-	std::set<std::string> names;
-	for (const auto& entry : fs::directory_iterator (folder))
-		names.insert (entry.path ().filename ().string ());
-	return names;
-}
-
-bool waitUntil (const std::function<bool ()>& condition, std::chrono::milliseconds patience = 30s)
-{
-	const auto giveUp = std::chrono::steady_clock::now () + patience;
-	while (!condition ())
-	{
-		if (std::chrono::steady_clock::now () > giveUp)
-			return false;
-		std::this_thread::sleep_for (10ms);
-	}
-	return true;
 }
 
 // The tool has set its parameters, which it says before it opens its input.
 bool saysItsSettings (const std::string& log)
 {
 	return waitUntil ([&] { return readText (outputPath (log)).find ("Bypass = On") != std::string::npos; });
-}
-
-// The render is under way: a new file beside --out has grown past the
-// tool's first chunks (8192 frames of 8 bytes).
-// A second of noise as the start of a stream whose length is not known.
-std::string streamStart ()
-{
-	return floatWavHeader (2, kStreamRate, kUnknownLength) +
-	       floatWavData (makeNoise (2, kStreamRate, kStreamRate).samples);
 }
 
 bool noCoreDump ()
@@ -124,7 +88,7 @@ class RenderToolWaiting : public ::testing::TestWithParam<WaitingCase>
 TEST_P (RenderToolWaiting, EndsAtOnceByTheSignalAndLeavesTheOutputAsItWas)
 {
 	const WaitingCase c = GetParam ();
-	const fs::path folder = caseFolder (std::string ("waiting-") + c.name);
+	const fs::path folder = folderWithEarlierRender (std::string ("waiting-") + c.name);
 	const fs::path output = folder / "render.wav";
 	const std::string log = std::string ("signals-waiting-") + c.name + ".log";
 	InputPipe input;
@@ -144,8 +108,7 @@ TEST_P (RenderToolWaiting, EndsAtOnceByTheSignalAndLeavesTheOutputAsItWas)
 	ASSERT_TRUE (saysItsSettings (log)) << readText (outputPath (log));
 	if (c.waiting == Waiting::kForTheNextSamples)
 	{
-		ASSERT_TRUE (input.write (streamStart ()));
-		ASSERT_TRUE (toolWritesPast (tool, 100000));
+		ASSERT_TRUE (holdRenderUnderWay (input, tool));
 	}
 	// Surely waiting by now; a signal that comes before it waits must end
 	// it all the same.
@@ -201,7 +164,7 @@ TEST_P (RenderToolEndingSignal, RemovesTheUnfinishedFileAndEndsByIt)
 {
 	const EndingCase c = GetParam ();
 	const int number = c.signal == kFirstRealTimeSignal ? SIGRTMIN : c.signal;
-	const fs::path folder = caseFolder (std::string ("ending-") + c.name);
+	const fs::path folder = folderWithEarlierRender (std::string ("ending-") + c.name);
 	const fs::path output = folder / "render.wav";
 	const std::string log = std::string ("signals-ending-") + c.name + ".log";
 	const auto namesBefore = namesIn (folder);
@@ -210,19 +173,16 @@ TEST_P (RenderToolEndingSignal, RemovesTheUnfinishedFileAndEndsByIt)
 	std::vector<std::string> arguments;
 	if (c.sender == Sender::kKill)
 	{
-		arguments = {"--in", "/dev/stdin", "--out", output.string ()};
+		arguments = streamArguments ("/dev/stdin", output);
 		setup.inChild = [number, standardInput = input.asStandardInput ()] {
 			return standardInput () && noCoreDump () && atDefault (number);
 		};
 	}
 	else
 	{
-		arguments = {"--rate", std::to_string (kDemoRate), "--out", output.string ()};
+		arguments = demoArguments (output);
 		// Room for the header and a few blocks, not for the render.
-		setup.inChild = [number] {
-			const rlimit limit {64 * 1024, 64 * 1024};
-			return setrlimit (RLIMIT_FSIZE, &limit) == 0 && noCoreDump () && atDefault (number);
-		};
+		setup.inChild = [number] { return limitFileSize () && noCoreDump () && atDefault (number); };
 	}
 
 	ToolProcess tool (arguments, log, setup);
@@ -230,8 +190,7 @@ TEST_P (RenderToolEndingSignal, RemovesTheUnfinishedFileAndEndsByIt)
 	if (c.sender == Sender::kKill)
 	{
 		// The input stays open: the render goes on until the signal.
-		ASSERT_TRUE (input.write (streamStart ()));
-		ASSERT_TRUE (toolWritesPast (tool, 100000)) << readText (outputPath (log));
+		ASSERT_TRUE (holdRenderUnderWay (input, tool)) << readText (outputPath (log));
 		tool.signal (number);
 	}
 	EXPECT_TRUE (waitUntil ([&] { return !tool.running (); }, kPromptly)) << "still running";
@@ -331,7 +290,7 @@ private:
 
 TEST (RenderToolInALoop, CtrlCEndsTheWholeLoop)
 {
-	const fs::path folder = caseFolder ("loop");
+	const fs::path folder = folderWithEarlierRender ("loop");
 	const fs::path output = folder / "render.wav";
 	const std::string takes = outputPath ("signals-loop-takes.log");
 	fs::remove (takes);
@@ -343,7 +302,7 @@ TEST (RenderToolInALoop, CtrlCEndsTheWholeLoop)
 	              {TARVINE_RENDER_TOOL, output.string (), takes}, input);
 	input.started ();
 	ASSERT_TRUE (input.write (streamStart ()));
-	ASSERT_TRUE (processWritesPast ([&] { return job.runningCommand (); }, 100000));
+	ASSERT_TRUE (processWritesPast ([&] { return job.runningCommand (); }, kPastFirstWrites));
 
 	job.signalAll (SIGINT);
 	// A render that took the signal for a request to finish would now read
@@ -378,7 +337,7 @@ class RenderToolClosedOutput : public ::testing::TestWithParam<ClosedOutputCase>
 TEST_P (RenderToolClosedOutput, ChangesNothing)
 {
 	const ClosedOutputCase c = GetParam ();
-	const fs::path folder = caseFolder (std::string ("closed-") + c.name);
+	const fs::path folder = folderWithEarlierRender (std::string ("closed-") + c.name);
 	const fs::path output = folder / "render.wav";
 	std::vector<std::string> arguments = c.arguments;
 	for (auto& argument : arguments)

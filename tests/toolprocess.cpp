@@ -35,6 +35,18 @@ namespace {
 
 } // namespace
 
+bool waitUntil (const std::function<bool ()>& condition, std::chrono::milliseconds patience)
+{
+	const auto giveUp = std::chrono::steady_clock::now () + patience;
+	while (!condition ())
+	{
+		if (std::chrono::steady_clock::now () > giveUp)
+			return false;
+		std::this_thread::sleep_for (std::chrono::milliseconds (10));
+	}
+	return true;
+}
+
 ToolProcess::ToolProcess (const std::vector<std::string>& arguments, const std::string& log, const ToolSetup& setup)
 {
 	const std::string logPath = outputPath (log);

@@ -2,10 +2,11 @@
 
 // The render tool as a process of its own (POSIX only), for what a shell
 // command line cannot arrange: signals at a chosen moment, limits, powers
-// dropped, a pipe as standard output.
+// dropped, a pipe as standard output; and waiting for what it does.
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ struct ToolSetup
 	// set up exits with kSetupFailed.
 	std::function<bool ()> inChild;
 };
+
+// Asks `condition` every 10 ms until it holds or `patience` runs out:
+// whether it held.
+bool waitUntil (const std::function<bool ()>& condition,
+                std::chrono::milliseconds patience = std::chrono::seconds (30));
 
 // What a child that could not be set up exits with.
 constexpr int kSetupFailed = 125;

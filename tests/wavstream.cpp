@@ -1,9 +1,8 @@
 #include "wavstream.h"
 
-#include <csignal>
+#include "rendertool.h"
+
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace Tarvine::Test {
 
@@ -13,13 +12,6 @@ void appendLittleEndian (std::string& bytes, uint32_t value, int count)
 {
 	for (int byte = 0; byte < count; ++byte)
 		bytes += static_cast<char> ((value >> (8 * byte)) & 0xffu);
-}
-
-void closeIfOpen (int& descriptor)
-{
-	if (descriptor >= 0)
-		close (descriptor);
-	descriptor = -1;
 }
 
 } // namespace
@@ -51,59 +43,14 @@ std::string floatWavData (const std::vector<float>& samples)
 	return bytes;
 }
 
-InputPipe::InputPipe ()
+std::string streamHeader ()
 {
-	// A tool that stops reading must fail the test, not end it.
-	std::signal (SIGPIPE, SIG_IGN);
-	int ends[2] = {-1, -1};
-	if (pipe (ends) != 0)
-		return;
-	readingEnd = ends[0];
-	writingEnd = ends[1];
-	// Kept from every other child the test starts.
-	fcntl (writingEnd, F_SETFD, FD_CLOEXEC);
+	return floatWavHeader (2, kStreamRate, kUnknownLength);
 }
 
-InputPipe::~InputPipe ()
+std::string streamStart ()
 {
-	closeIfOpen (readingEnd);
-	closeIfOpen (writingEnd);
-}
-
-std::function<bool ()> InputPipe::asStandardInput () const
-{
-	const int reading = readingEnd;
-	const int writing = writingEnd;
-	return [reading, writing] {
-		if (reading < 0 || close (writing) != 0)
-			return false;
-		return reading == STDIN_FILENO || (dup2 (reading, STDIN_FILENO) == STDIN_FILENO && close (reading) == 0);
-	};
-}
-
-void InputPipe::started ()
-{
-	closeIfOpen (readingEnd);
-}
-
-bool InputPipe::write (const std::string& bytes)
-{
-	const char* next = bytes.data ();
-	size_t left = bytes.size ();
-	while (left > 0)
-	{
-		const ssize_t written = ::write (writingEnd, next, left);
-		if (written <= 0)
-			return false;
-		next += written;
-		left -= static_cast<size_t> (written);
-	}
-	return true;
-}
-
-void InputPipe::end ()
-{
-	closeIfOpen (writingEnd);
+	return streamHeader () + floatWavData (makeNoise (2, kStreamRate, kStreamRate).samples);
 }
 
 } // namespace Tarvine::Test

@@ -1,14 +1,14 @@
 #pragma once
 
-// A WAV stream as a program writes one into a pipe, and a pipe that the
-// render tool reads as its standard input (POSIX only).
+// The bytes of a WAV stream as a program writes one into a pipe.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace Tarvine::Test {
+
+constexpr int kStreamRate = 48000;
 
 // What the data chunk of a stream that began before its length was known
 // declares: the most a WAV header can say.
@@ -22,31 +22,11 @@ std::string floatWavHeader (int channels, int rate, uint32_t dataBytes);
 // the machines here hold them.
 std::string floatWavData (const std::vector<float>& samples);
 
-// A pipe whose reading end becomes the tool's standard input, and whose
-// writing end the test holds.
-class InputPipe
-{
-public:
-	InputPipe ();
-	~InputPipe ();
+// The header of a stereo stream at kStreamRate whose length is not known.
+std::string streamHeader ();
 
-	InputPipe (const InputPipe&) = delete;
-	InputPipe& operator= (const InputPipe&) = delete;
-
-	// For ToolSetup::inChild: the reading end as standard input, and no
-	// writing end, so that the tool sees the input end when the test ends it.
-	std::function<bool ()> asStandardInput () const;
-	// Once the tool is started: the test keeps only the writing end.
-	void started ();
-
-	// All of `bytes`; false where the tool no longer reads.
-	bool write (const std::string& bytes);
-	// The end of the input.
-	void end ();
-
-private:
-	int readingEnd = -1;
-	int writingEnd = -1;
-};
+// That header and a second of noise: the start of a stream that the tool
+// renders a good part of before it waits for more.
+std::string streamStart ();
 
 } // namespace Tarvine::Test
