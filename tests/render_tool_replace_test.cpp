@@ -792,6 +792,11 @@ TEST_P (RenderToolWithoutUnnamedFiles, NamesTheRenderPrivatelyAndLeavesNoName)
 {
 	if (!isRoot ())
 		GTEST_SKIP () << "needs root, to hide /proc from the tool";
+	// Where the test cannot have mounts of its own (a chroot whose root is
+	// no mount point), neither can the tool.
+	std::string why;
+	if (!enterOwnMountNamespace (why))
+		GTEST_SKIP () << why;
 	const WithoutUnnamedFiles c = GetParam ();
 	const fs::path folder = caseFolder (std::string ("named-") + c.name);
 	const fs::path output = folder / "render.wav";
