@@ -5,10 +5,10 @@
 // first paint happens.
 
 #include "controller/plugcontroller.h"
+#include "editorwindow/hostrunloop.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
 #include "privatexserver.h"
-#include "serialrunloop.h"
 #include "x11hostwindow.h"
 
 #include "public.sdk/source/common/memorystream.h"
@@ -31,7 +31,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Tarvine::Test::PrivateXServer;
-using Tarvine::Test::SerialRunLoop;
+using Tarvine::EditorWindow::HostRunLoop;
 using Tarvine::Test::X11HostWindow;
 
 // What a control bound to a parameter holds, and whether it is a value
@@ -182,7 +182,7 @@ TEST_F (EditorFirstFrame, EveryControlShowsItsParametersValueFromTheFirstPaint)
 	    {"moved off the defaults", record (true, {0.3125, 0.125, 0.875, 0.625, 0.375, 0.1875})},
 	    {"every range's top", record (true, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0})},
 	};
-	SerialRunLoop runLoop;
+	HostRunLoop runLoop;
 	X11HostWindow window (xServer->displayName (), runLoop);
 	ASSERT_TRUE (window.isOpen ());
 	// Each state in an editor opened after the previous one was closed.
