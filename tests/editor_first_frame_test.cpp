@@ -6,10 +6,10 @@
 
 #include "controller/plugcontroller.h"
 #include "editorwindow/hostrunloop.h"
+#include "editorwindow/hostwindow.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
 #include "privatexserver.h"
-#include "x11hostwindow.h"
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/utility/stringconvert.h"
@@ -30,9 +30,10 @@ namespace Vst {
 namespace {
 
 using namespace std::chrono_literals;
-using Tarvine::Test::PrivateXServer;
+using Tarvine::EditorWindow::HostDisplay;
 using Tarvine::EditorWindow::HostRunLoop;
-using Tarvine::Test::X11HostWindow;
+using Tarvine::EditorWindow::HostWindow;
+using Tarvine::Test::PrivateXServer;
 
 // What a control bound to a parameter holds, and whether it is a value
 // display (which draws the parameter's text for that value).
@@ -183,8 +184,9 @@ TEST_F (EditorFirstFrame, EveryControlShowsItsParametersValueFromTheFirstPaint)
 	    {"every range's top", record (true, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0})},
 	};
 	HostRunLoop runLoop;
-	X11HostWindow window (xServer->displayName (), runLoop);
-	ASSERT_TRUE (window.isOpen ());
+	HostDisplay display (xServer->displayName ().c_str ());
+	ASSERT_NE (display.get (), nullptr);
+	HostWindow window (display.get (), runLoop, 0, 0);
 	// Each state in an editor opened after the previous one was closed.
 	for (const auto& saved : savedStates)
 	{

@@ -148,7 +148,7 @@ std::optional<OpenEditor> openEditor (Host& host, Vst::IEditController& controll
 	const Embedder embedder = host.embedder;
 	if (embedder == Embedder::showsAfterAttaching)
 		window.hide ();
-	check (view->attached (reinterpret_cast<void*> (window.id ()), kPlatformTypeX11EmbedWindowID) == kResultTrue,
+	check (view->attached (window.parent (), kPlatformTypeX11EmbedWindowID) == kResultTrue,
 	       opening + ": the editor attaches to the window");
 	if (embedder == Embedder::showsAfterAttaching)
 	{
