@@ -7,9 +7,9 @@
 #include "controller/plugcontroller.h"
 #include "editorwindow/hostrunloop.h"
 #include "editorwindow/hostwindow.h"
+#include "editorwindow/privatexserver.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
-#include "privatexserver.h"
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/utility/stringconvert.h"
@@ -33,7 +33,7 @@ using namespace std::chrono_literals;
 using Tarvine::EditorWindow::HostDisplay;
 using Tarvine::EditorWindow::HostRunLoop;
 using Tarvine::EditorWindow::HostWindow;
-using Tarvine::Test::PrivateXServer;
+using Tarvine::EditorWindow::PrivateXServer;
 
 // What a control bound to a parameter holds, and whether it is a value
 // display (which draws the parameter's text for that value).
