@@ -5,11 +5,11 @@
 // first paint happens.
 
 #include "controller/plugcontroller.h"
+#include "editorwindow/hostrunloop.h"
+#include "editorwindow/hostwindow.h"
+#include "editorwindow/privatexserver.h"
 #include "processor/paramids.h"
 #include "processor/paramstate.h"
-#include "privatexserver.h"
-#include "serialrunloop.h"
-#include "x11hostwindow.h"
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/utility/stringconvert.h"
@@ -30,9 +30,10 @@ namespace Vst {
 namespace {
 
 using namespace std::chrono_literals;
-using Tarvine::Test::PrivateXServer;
-using Tarvine::Test::SerialRunLoop;
-using Tarvine::Test::X11HostWindow;
+using Tarvine::EditorWindow::HostDisplay;
+using Tarvine::EditorWindow::HostRunLoop;
+using Tarvine::EditorWindow::HostWindow;
+using Tarvine::EditorWindow::PrivateXServer;
 
 // What a control bound to a parameter holds, and whether it is a value
 // display (which draws the parameter's text for that value).
@@ -182,9 +183,10 @@ TEST_F (EditorFirstFrame, EveryControlShowsItsParametersValueFromTheFirstPaint)
 	    {"moved off the defaults", record (true, {0.3125, 0.125, 0.875, 0.625, 0.375, 0.1875})},
 	    {"every range's top", record (true, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0})},
 	};
-	SerialRunLoop runLoop;
-	X11HostWindow window (xServer->displayName (), runLoop);
-	ASSERT_TRUE (window.isOpen ());
+	HostRunLoop runLoop;
+	HostDisplay display (xServer->displayName ().c_str ());
+	ASSERT_NE (display.get (), nullptr);
+	HostWindow window (display.get (), runLoop, 0, 0);
 	// Each state in an editor opened after the previous one was closed.
 	for (const auto& saved : savedStates)
 	{

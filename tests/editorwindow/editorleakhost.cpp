@@ -27,16 +27,6 @@ namespace {
 using namespace Steinberg;
 using namespace std::chrono_literals;
 
-// The parts of a host that every check works with.
-struct Session
-{
-	Host& host;
-	HostWindow& window;
-	Vst::IEditController& controller;
-	const VST3::Hosting::PluginFactory& factory;
-	Vst::HostApplication& hostApplication;
-};
-
 // Signed, so that a heap that shrank reads as such.
 long long heapNow ()
 {
@@ -245,47 +235,6 @@ const LeakCheck* findCheck (const std::string& name)
 	return nullptr;
 }
 
-int run (const std::string& bundle, const LeakCheck& leakCheck)
-{
-	std::string error;
-	auto module = VST3::Hosting::Module::create (bundle, error);
-	if (!module)
-	{
-		std::fprintf (stderr, "FAIL: cannot load %s: %s\n", bundle.c_str (), error.c_str ());
-		return 1;
-	}
-	const auto factory = module->getFactory ();
-	// Lives on the stack: the reference a controller takes is never its last.
-	Vst::HostApplication hostApplication;
-	IPtr<Vst::IEditController> controller = makeController (factory, hostApplication);
-	if (!controller)
-	{
-		std::fprintf (stderr, "FAIL: the bundle makes no edit controller\n");
-		return 1;
-	}
-	Display* display = XOpenDisplay (nullptr);
-	if (display == nullptr)
-	{
-		std::fprintf (stderr, "FAIL: no X display\n");
-		return 1;
-	}
-	// An embedder announces the XEMBED atoms before any client looks them up.
-	XInternAtom (display, "_XEMBED_INFO", False);
-	XInternAtom (display, "_XEMBED", False);
-	{
-		HostRunLoop runLoop;
-		Host host {display, runLoop, 1.0, Embedder::xembed};
-		HostWindow window (display, runLoop, 0, 0);
-		Session session {host, window, *controller, factory, hostApplication};
-		leakCheck.run (session);
-	}
-	XCloseDisplay (display);
-	check (controller->terminate () == kResultOk, "controller terminate");
-	controller = nullptr;
-	module.reset ();
-	return failureCount () == 0 ? 0 : 1;
-}
-
 } // namespace
 } // namespace EditorWindow
 } // namespace Tarvine
@@ -302,5 +251,5 @@ int main (int argc, char* argv[])
 		std::fprintf (stderr, "\n");
 		return 2;
 	}
-	return run (argv[1], *leakCheck);
+	return runSession (argv[1], 1.0, Embedder::xembed, leakCheck->run);
 }

@@ -148,7 +148,7 @@ std::optional<OpenEditor> openEditor (Host& host, Vst::IEditController& controll
 	const Embedder embedder = host.embedder;
 	if (embedder == Embedder::showsAfterAttaching)
 		window.hide ();
-	check (view->attached (reinterpret_cast<void*> (window.id ()), kPlatformTypeX11EmbedWindowID) == kResultTrue,
+	check (view->attached (window.parent (), kPlatformTypeX11EmbedWindowID) == kResultTrue,
 	       opening + ": the editor attaches to the window");
 	if (embedder == Embedder::showsAfterAttaching)
 	{
@@ -173,6 +173,46 @@ void closeEditor (const OpenEditor& editor, Vst::IEditController& controller, co
 void checkNothingLeftBehind (const Host& host, const std::string& when)
 {
 	check (host.runLoop.handlerCount () == 0, "the closed editors leave no timer or descriptor behind" + when);
+}
+
+int runSession (const std::string& bundle, double scale, Embedder embedder, const std::function<void (Session&)>& use)
+{
+	std::string error;
+	auto module = VST3::Hosting::Module::create (bundle, error);
+	if (!module)
+	{
+		std::fprintf (stderr, "FAIL: cannot load %s: %s\n", bundle.c_str (), error.c_str ());
+		return 1;
+	}
+	const auto factory = module->getFactory ();
+	// Lives on the stack: the reference a controller takes is never its last.
+	Vst::HostApplication hostApplication;
+	IPtr<Vst::IEditController> controller = makeController (factory, hostApplication);
+	if (!controller)
+	{
+		std::fprintf (stderr, "FAIL: the bundle makes no edit controller\n");
+		return 1;
+	}
+	{
+		HostDisplay display (nullptr);
+		if (display.get () == nullptr)
+		{
+			std::fprintf (stderr, "FAIL: no X display\n");
+			return 1;
+		}
+		// An embedder announces the XEMBED atoms before any client looks them up.
+		XInternAtom (display.get (), "_XEMBED_INFO", False);
+		XInternAtom (display.get (), "_XEMBED", False);
+		HostRunLoop runLoop;
+		Host host {display.get (), runLoop, scale, embedder};
+		HostWindow window (display.get (), runLoop, 0, 0);
+		Session session {host, window, *controller, factory, hostApplication};
+		use (session);
+	}
+	check (controller->terminate () == kResultOk, "controller terminate");
+	controller = nullptr;
+	module.reset ();
+	return failureCount () == 0 ? 0 : 1;
 }
 
 } // namespace EditorWindow

@@ -14,6 +14,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,25 @@ struct Host
 	void movePointer (const HostWindow& window, int x, int y);
 	void pressButton (bool down);
 };
+
+// The parts of a host that every step of a session works with: the bundle's
+// first edit controller, and a host window to show its editors in.
+struct Session
+{
+	Host& host;
+	HostWindow& window;
+	Steinberg::Vst::IEditController& controller;
+	const VST3::Hosting::PluginFactory& factory;
+	Steinberg::Vst::HostApplication& hostApplication;
+};
+
+// Runs a host program: loads the bundle, makes and initializes its first
+// edit controller, opens DISPLAY's display as an XEMBED embedder and a host
+// window at the screen's top left, hands them to `use`, and terminates the
+// controller after. Gives the program's exit status: 0 when every check
+// passed, 1 when any failed or the bundle or display could not be used.
+int runSession (const std::string& bundle, double scale, Embedder embedder,
+                const std::function<void (Session&)>& use);
 
 // Whether a capture of a host window shows the editor's picture.
 bool showsEditorPicture (const Capture& capture);

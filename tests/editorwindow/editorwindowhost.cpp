@@ -168,47 +168,14 @@ void openSeveralInstances (Host& host, HostWindow& window, Vst::IEditController&
 
 int run (const Options& options)
 {
-	std::string error;
-	auto module = VST3::Hosting::Module::create (options.bundle, error);
-	if (!module)
-	{
-		std::fprintf (stderr, "FAIL: cannot load %s: %s\n", options.bundle.c_str (), error.c_str ());
-		return 1;
-	}
-	const auto factory = module->getFactory ();
-	// Lives on the stack: the reference a controller takes is never its last.
-	Vst::HostApplication hostApplication;
-	IPtr<Vst::IEditController> controller = makeController (factory, hostApplication);
-	if (!controller)
-	{
-		std::fprintf (stderr, "FAIL: the bundle makes no edit controller\n");
-		return 1;
-	}
-	EditRecorder edits;
-	controller->setComponentHandler (&edits);
-
-	Display* display = XOpenDisplay (nullptr);
-	if (display == nullptr)
-	{
-		std::fprintf (stderr, "FAIL: no X display\n");
-		return 1;
-	}
-	// An embedder announces the XEMBED atoms before any client looks them up.
-	XInternAtom (display, "_XEMBED_INFO", False);
-	XInternAtom (display, "_XEMBED", False);
-	{
-		HostRunLoop runLoop;
-		Host host {display, runLoop, options.scale, options.embedder};
-		HostWindow window (display, runLoop, 0, 0);
-		openAndCloseRepeatedly (host, options, window, *controller, edits);
-		openSeveralInstances (host, window, *controller, factory, hostApplication);
-	}
-	XCloseDisplay (display);
-	controller->setComponentHandler (nullptr);
-	check (controller->terminate () == kResultOk, "controller terminate");
-	controller = nullptr;
-	module.reset ();
-	return failureCount () == 0 ? 0 : 1;
+	return runSession (options.bundle, options.scale, options.embedder, [&] (Session& session) {
+		EditRecorder edits;
+		session.controller.setComponentHandler (&edits);
+		openAndCloseRepeatedly (session.host, options, session.window, session.controller, edits);
+		openSeveralInstances (session.host, session.window, session.controller, session.factory,
+		                      session.hostApplication);
+		session.controller.setComponentHandler (nullptr);
+	});
 }
 
 } // namespace

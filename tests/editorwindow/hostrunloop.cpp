@@ -1,9 +1,6 @@
 #include "editorwindow/hostrunloop.h"
 
-#include <sys/select.h>
-
 #include <algorithm>
-#include <cstring>
 
 namespace Tarvine {
 namespace EditorWindow {
@@ -66,44 +63,86 @@ void HostRunLoop::run (std::chrono::milliseconds duration, int extraFd)
 	const auto end = Clock::now () + duration;
 	while (Clock::now () < end)
 	{
-		auto until = end;
-		for (const auto& t : timers)
-			until = std::min (until, t.due);
-		serveReadyDescriptors (until, extraFd);
+		serveReadyDescriptors (firstDue (end), extraFd);
 		fireDueTimers ();
 	}
 }
 
+bool HostRunLoop::runUntil (const std::function<bool ()>& done, std::chrono::milliseconds limit)
+{
+	const auto end = Clock::now () + limit;
+	while (Clock::now () < end)
+	{
+		if (!serveOneDescriptor (firstDue (end)))
+		{
+			// No descriptor was ready: the timer due first fires, unless the
+			// wait ended before it was due (at the end of the time, or
+			// because a signal cut it short).
+			const auto first = firstTimer ();
+			if (first == timers.end () || first->due > Clock::now ())
+				continue;
+			// Kept alive, in case the callback unregisters it.
+			const IPtr<Linux::ITimerHandler> handler = first->handler;
+			first->due = Clock::now () + first->interval;
+			handler->onTimer ();
+		}
+		if (done ())
+			return true;
+	}
+	return false;
+}
+
+std::vector<pollfd> HostRunLoop::waitForReadable (Clock::time_point until, int extraFd) const
+{
+	std::vector<pollfd> watched;
+	watched.reserve (eventHandlers.size () + 1);
+	for (const auto& e : eventHandlers)
+		watched.push_back ({e.fd, POLLIN, 0});
+	if (extraFd >= 0)
+		watched.push_back ({extraFd, POLLIN, 0});
+	const auto wait = std::max (Clock::duration::zero (), until - Clock::now ());
+	// Rounded up, so that a wait for a timer does not end just before it is due.
+	const auto waitMs = std::chrono::ceil<std::chrono::milliseconds> (wait).count ();
+	if (poll (watched.data (), watched.size (), static_cast<int> (waitMs)) <= 0)
+		watched.clear ();
+	return watched;
+}
+
 void HostRunLoop::serveReadyDescriptors (Clock::time_point until, int extraFd)
 {
-	fd_set readable;
-	FD_ZERO (&readable);
-	int highest = extraFd;
-	if (extraFd >= 0)
-		FD_SET (extraFd, &readable);
-	for (const auto& e : eventHandlers)
-	{
-		FD_SET (e.fd, &readable);
-		highest = std::max (highest, e.fd);
-	}
-	const auto wait = std::max (Clock::duration::zero (), until - Clock::now ());
-	const auto micros = std::chrono::duration_cast<std::chrono::microseconds> (wait).count ();
-	timeval timeout {static_cast<time_t> (micros / 1000000), static_cast<suseconds_t> (micros % 1000000)};
-	if (select (highest + 1, &readable, nullptr, nullptr, &timeout) <= 0)
+	const auto watched = waitForReadable (until, extraFd);
+	if (watched.empty ())
 		return;
 
-	// A callback may unregister handlers, so work from a snapshot.
+	// A callback may unregister handlers, so work from a snapshot (in the
+	// order the descriptors were watched).
 	const auto ready = eventHandlers;
-	for (const auto& e : ready)
+	for (size_t i = 0; i < ready.size (); ++i)
 	{
-		if (!FD_ISSET (e.fd, &readable))
+		if (watched[i].revents == 0)
 			continue;
+		const auto& e = ready[i];
 		const bool stillRegistered = std::any_of (eventHandlers.begin (), eventHandlers.end (),
 		                                          [&] (const EventHandler& r) { return r.handler == e.handler; });
 		if (!stillRegistered)
 			++lateCalls;
 		e.handler->onFDIsSet (e.fd);
 	}
+}
+
+bool HostRunLoop::serveOneDescriptor (Clock::time_point until)
+{
+	const auto watched = waitForReadable (until, -1);
+	for (size_t i = 0; i < watched.size (); ++i)
+	{
+		if (watched[i].revents == 0)
+			continue;
+		// The callback may unregister handlers; the copy keeps this one alive.
+		const IPtr<Linux::IEventHandler> handler = eventHandlers[i].handler;
+		handler->onFDIsSet (watched[i].fd);
+		return true;
+	}
+	return false;
 }
 
 void HostRunLoop::fireDueTimers ()
@@ -126,6 +165,18 @@ void HostRunLoop::fireDueTimers ()
 		if (stillRegistered)
 			handler->onTimer ();
 	}
+}
+
+std::vector<HostRunLoop::Timer>::iterator HostRunLoop::firstTimer ()
+{
+	return std::min_element (timers.begin (), timers.end (),
+	                         [] (const Timer& a, const Timer& b) { return a.due < b.due; });
+}
+
+HostRunLoop::Clock::time_point HostRunLoop::firstDue (Clock::time_point end)
+{
+	const auto first = firstTimer ();
+	return first == timers.end () ? end : std::min (end, first->due);
 }
 
 } // namespace EditorWindow

@@ -3,7 +3,10 @@
 #include "pluginterfaces/base/smartpointer.h"
 #include "pluginterfaces/gui/iplugview.h"
 
+#include <poll.h>
+
 #include <chrono>
+#include <functional>
 #include <vector>
 
 namespace Tarvine {
@@ -30,9 +33,16 @@ public:
 	Steinberg::uint32 PLUGIN_API addRef () override { return 1; }
 	Steinberg::uint32 PLUGIN_API release () override { return 1; }
 
-	// Serves the registered descriptors (and extraFd, whose readiness is
-	// only waited for) and fires due timers until the time is up.
+	// Serves the loop in rounds, as hosts do, until the time is up: each
+	// round calls every ready descriptor's handler (extraFd's readiness is
+	// only waited for), then every due timer.
 	void run (std::chrono::milliseconds duration, int extraFd);
+
+	// Serves the loop one callback at a time, for tests that must know what
+	// happened in which order: a ready descriptor's handler, or else the
+	// timer due first. Asks `done` after each callback and stops once it
+	// answers true, or when the time is up; tells which of the two.
+	bool runUntil (const std::function<bool ()>& done, std::chrono::milliseconds limit);
 
 	size_t handlerCount () const { return eventHandlers.size () + timers.size (); }
 	// How often a round of the loop called a descriptor's handler that an
@@ -53,8 +63,19 @@ private:
 		Clock::time_point due;
 	};
 
+	// Waits at most until `until` for any registered descriptor (or extraFd)
+	// to become readable; one entry per registered handler, in their order,
+	// then extraFd's if it is one. Empty if none became readable.
+	std::vector<pollfd> waitForReadable (Clock::time_point until, int extraFd) const;
 	void serveReadyDescriptors (Clock::time_point until, int extraFd);
 	void fireDueTimers ();
+	// Calls the handler of one ready descriptor, waiting for one at most
+	// until `until`; false if none became ready.
+	bool serveOneDescriptor (Clock::time_point until);
+	// The timer due first, or timers.end ().
+	std::vector<Timer>::iterator firstTimer ();
+	// When the timer due first is due, but no later than `end`.
+	Clock::time_point firstDue (Clock::time_point end);
 
 	std::vector<EventHandler> eventHandlers;
 	std::vector<Timer> timers;

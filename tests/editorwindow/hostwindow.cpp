@@ -1,11 +1,16 @@
 #include "editorwindow/hostwindow.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
+#include <type_traits>
 
 namespace Tarvine {
 namespace EditorWindow {
 
 using namespace Steinberg;
+
+static_assert (std::is_same_v<HostWindow::XWindowId, Window>, "the header names Xlib's Window as it is");
 
 namespace {
 
@@ -105,6 +110,16 @@ bool HostWindow::hasMappedChild () const
 unsigned HostWindow::childCount () const
 {
 	return Children (display, window).count;
+}
+
+HostDisplay::HostDisplay (const char* name) : display (XOpenDisplay (name))
+{
+}
+
+HostDisplay::~HostDisplay ()
+{
+	if (display)
+		XCloseDisplay (display);
 }
 
 void discardOwnEvents (Display* display)

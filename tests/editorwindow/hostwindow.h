@@ -4,7 +4,9 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
-#include <X11/Xlib.h>
+// Xlib's Display and Window, named without its header, whose macros (None,
+// Bool, Status...) would clash with the test frameworks' names.
+struct _XDisplay;
 
 namespace Tarvine {
 namespace EditorWindow {
@@ -16,13 +18,18 @@ namespace EditorWindow {
 class HostWindow : public Steinberg::IPlugFrame
 {
 public:
-	// A black window of 100 x 100 at x, y of the screen, shown before this returns.
-	HostWindow (Display* display, HostRunLoop& runLoop, int x, int y);
+	using XWindowId = unsigned long;
+
+	// A black window of 100 x 100 at x, y of the screen, shown before this
+	// returns, made through the host's own connection `display`.
+	HostWindow (_XDisplay* display, HostRunLoop& runLoop, int x, int y);
 	~HostWindow ();
 	HostWindow (const HostWindow&) = delete;
 	HostWindow& operator= (const HostWindow&) = delete;
 
-	Window id () const { return window; }
+	XWindowId id () const { return window; }
+	// The parent to hand IPlugView::attached for kPlatformTypeX11EmbedWindowID.
+	void* parent () const { return reinterpret_cast<void*> (window); }
 	int width () const { return size.width; }
 	int height () const { return size.height; }
 	void resize (int width, int height);
@@ -41,18 +48,36 @@ public:
 	Steinberg::uint32 PLUGIN_API release () override { return 1; }
 
 private:
-	Display* display;
+	_XDisplay* display;
 	HostRunLoop& runLoop;
-	Window window;
+	XWindowId window;
 	struct
 	{
 		int width, height;
 	} size {100, 100};
 };
 
+// The host's own connection to the X server, apart from the editors' own:
+// open from construction, closed on destruction.
+class HostDisplay
+{
+public:
+	// Opens the display named (as in DISPLAY), or DISPLAY's with nullptr.
+	explicit HostDisplay (const char* name);
+	~HostDisplay ();
+	HostDisplay (const HostDisplay&) = delete;
+	HostDisplay& operator= (const HostDisplay&) = delete;
+
+	// Null if the display could not be opened.
+	_XDisplay* get () const { return display; }
+
+private:
+	_XDisplay* display;
+};
+
 // Reads and drops the events of the host's own connection (exposures of its
 // windows, which it leaves to the server's background), so they do not pile up.
-void discardOwnEvents (Display* display);
+void discardOwnEvents (_XDisplay* display);
 
 } // namespace EditorWindow
 } // namespace Tarvine

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Starts a private Xvfb on a free display and runs one check of the editor
-# leak host on the built bundle there; the X server's log (and valgrind's)
-# stays in ARTIFACT_DIR.
+# Runs one check of the editor leak host on the built bundle on the display
+# DISPLAY names; valgrind's log stays in ARTIFACT_DIR. The test runs it under
+# with_private_xvfb, on an Xvfb of its own whose log stays there too.
 #
 # Usage: run_editor_leak_test.sh HOST BUNDLE ARTIFACT_DIR CHECK [--under-valgrind]
 #   --under-valgrind  runs the host under valgrind's memcheck: any read or
@@ -24,9 +24,7 @@ if [ $# -eq 5 ]; then
            --log-file="$artifacts/valgrind.log")
 fi
 
-# shellcheck source=tests/editorwindow/private_xvfb.sh
-source "$(dirname "${BASH_SOURCE[0]}")/private_xvfb.sh"
-start_private_xvfb "$artifacts"
+mkdir -p "$artifacts"
 
 # glibc's per-thread caches keep freed blocks for reuse, and its heap
 # figures count those as in use: without them the host's heap figure is what

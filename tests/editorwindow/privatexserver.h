@@ -3,16 +3,20 @@
 #include <string>
 #include <sys/types.h>
 
-namespace Tarvine::Test {
+namespace Tarvine {
+namespace EditorWindow {
 
 // An Xvfb server of the test's own, on a display number the server picks
 // itself, so parallel tests never share or race for a display. It runs from
 // construction to destruction; DISPLAY names it meanwhile, because
-// libraries that open their own connection (VSTGUI's X11 layer) read it.
+// libraries that open their own connection (VSTGUI's X11 layer) read it, and
+// so do the programs the test starts. Its screen holds two editors side by
+// side at twice the size.
 class PrivateXServer
 {
 public:
-	PrivateXServer ();
+	// The server's output goes to the file logPath (made or emptied).
+	explicit PrivateXServer (const std::string& logPath = "/dev/null");
 	~PrivateXServer ();
 	PrivateXServer (const PrivateXServer&) = delete;
 	PrivateXServer& operator= (const PrivateXServer&) = delete;
@@ -30,4 +34,5 @@ private:
 	bool hadDisplay {false};
 };
 
-} // namespace Tarvine::Test
+} // namespace EditorWindow
+} // namespace Tarvine

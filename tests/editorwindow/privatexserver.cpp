@@ -1,4 +1,4 @@
-#include "privatexserver.h"
+#include "editorwindow/privatexserver.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,7 +12,8 @@
 
 extern char** environ;
 
-namespace Tarvine::Test {
+namespace Tarvine {
+namespace EditorWindow {
 
 namespace {
 
@@ -40,7 +41,7 @@ std::string readDisplayNumber (int fd, int timeoutMs)
 
 } // namespace
 
-PrivateXServer::PrivateXServer ()
+PrivateXServer::PrivateXServer (const std::string& logPath)
 {
 	int displayPipe[2];
 	if (pipe2 (displayPipe, O_CLOEXEC) != 0)
@@ -49,15 +50,15 @@ PrivateXServer::PrivateXServer ()
 		return;
 	}
 	// The pipe's write end becomes the server's descriptor 3 (the copy is
-	// not closed on exec, the original is); its output goes nowhere.
+	// not closed on exec, the original is); its output goes to the log.
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init (&actions);
 	posix_spawn_file_actions_adddup2 (&actions, displayPipe[1], 3);
-	posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-	posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+	posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, logPath.c_str (), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	posix_spawn_file_actions_adddup2 (&actions, STDOUT_FILENO, STDERR_FILENO);
 	char* const argv[] = {const_cast<char*> ("Xvfb"),   const_cast<char*> ("-displayfd"),
 	                      const_cast<char*> ("3"),      const_cast<char*> ("-screen"),
-	                      const_cast<char*> ("0"),      const_cast<char*> ("1280x800x24"),
+	                      const_cast<char*> ("0"),      const_cast<char*> ("2560x1440x24"),
 	                      const_cast<char*> ("-nolisten"), const_cast<char*> ("tcp"),
 	                      nullptr};
 	const int spawned = posix_spawnp (&server, "Xvfb", &actions, nullptr, argv, environ);
@@ -66,7 +67,7 @@ PrivateXServer::PrivateXServer ()
 	if (spawned != 0)
 	{
 		server = -1;
-		error = std::string ("cannot start Xvfb: ") + std::strerror (spawned);
+		error = "cannot start Xvfb with its output to " + logPath + ": " + std::strerror (spawned);
 		close (displayPipe[0]);
 		return;
 	}
@@ -103,4 +104,5 @@ PrivateXServer::~PrivateXServer ()
 	}
 }
 
-} // namespace Tarvine::Test
+} // namespace EditorWindow
+} // namespace Tarvine
