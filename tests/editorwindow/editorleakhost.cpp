@@ -3,8 +3,8 @@
 // process's heap while the pointer moves over an open editor and while all
 // editors close and one opens again, the host's window and the X server's
 // pixmap memory while a host attaches editors to the window it keeps, and
-// that the host can close the last editor from inside its own event
-// handling. Every check that fails is printed and makes the exit status 1.
+// that the host can close the last editor from inside its own event handler
+// or timer. Every check that fails is printed and makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
@@ -12,6 +12,7 @@
 #include "editorwindow/editorsession.h"
 #include "editorwindow/heapinuse.h"
 #include "editorwindow/hostdescriptor.h"
+#include "editorwindow/hosttimer.h"
 #include "editorwindow/serverpixmaps.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -169,42 +170,67 @@ std::optional<OpenEditor> openAndWaitForPicture (Session& session, const std::st
 	return editor;
 }
 
-// The host closes the last editor from inside its own event handler, in a
-// round of its loop that also has the editor's X connection to serve: the
-// loop goes on to call the editor's handler from the list it had when the
-// round began. The program runs under a memory checker, which fails the run
-// on any use of what the close freed; a new editor must then open as usual.
-void closingFromTheHostsEventHandler (Session& session)
+// Where in a round of its loop the host closes the last editor.
+enum class ClosingCallback
 {
-	const std::string opening = "an editor the host closes from inside its own event handler";
+	hostsEventHandler,
+	hostsTimer,
+};
+
+// The host closes the last editor from inside one of its own callbacks, in a
+// round of its loop that also has the editor's X connection and timers to
+// serve: the loop goes on to call the editor's handler and timers from the
+// lists it had when the round began. The program runs under a memory checker,
+// which fails the run on any use of what the close freed; a new editor must
+// then open as usual.
+void closingInsideALoopRound (Session& session, ClosingCallback callback)
+{
+	const bool fromHandler = callback == ClosingCallback::hostsEventHandler;
+	const std::string place = fromHandler ? "its own event handler" : "its own timer";
+	const std::string opening = "an editor the host closes from inside " + place;
+	auto& runLoop = session.host.runLoop;
 	HostDescriptor descriptor;
-	// Registered before the editor's handler, so a round serving both calls it first.
-	check (session.host.runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue,
-	       "the host's own descriptor joins its run loop");
+	HostTimer timer;
+	// Registered before the editor's, so a round serving both calls the host's first.
+	constexpr Linux::TimerInterval hostTimerInterval = 5;
+	check (fromHandler ? runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue
+	                   : runLoop.registerTimer (&timer, hostTimerInterval) == kResultTrue,
+	       "the host's own " + std::string (fromHandler ? "descriptor" : "timer") + " joins its run loop");
 	auto editor = openAndWaitForPicture (session, opening);
 	if (!editor)
 		return;
 	bool closed = false;
-	descriptor.onReadable = [&] () {
+	auto closeIt = [&] () {
 		closeEditor (*editor, session.controller, opening);
 		closed = true;
 	};
-	// An event for the editor's window and a byte for the host's descriptor,
-	// both delivered before the loop looks at either.
+	if (fromHandler)
+		descriptor.onReadable = closeIt;
+	else
+		timer.onDue = closeIt;
+	// An event for the editor's window (and a byte for the host's descriptor),
+	// delivered before the loop looks at either, and a wait that makes every
+	// timer due: the next round has all of them to serve.
 	session.window.sendEmbeddedNotify ();
-	check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
+	if (fromHandler)
+		check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
 	std::this_thread::sleep_for (50ms);
-	const size_t lateCallsBefore = session.host.runLoop.callsAfterUnregistering ();
+	const size_t lateHandlerCallsBefore = runLoop.handlerCallsAfterUnregistering ();
+	const size_t lateTimerCallsBefore = runLoop.timerCallsAfterUnregistering ();
 	session.host.serve (200ms);
-	check (closed, opening + ": the host's handler closes the editor");
+	check (closed, opening + ": the host's callback closes the editor");
 	if (!closed)
 		closeEditor (*editor, session.controller, opening);
-	check (session.host.runLoop.callsAfterUnregistering () > lateCallsBefore,
-	       opening + ": the round that closed it goes on to call the editor's handler");
-	session.host.runLoop.unregisterEventHandler (&descriptor);
+	if (fromHandler)
+		check (runLoop.handlerCallsAfterUnregistering () > lateHandlerCallsBefore,
+		       opening + ": the round that closed it goes on to call the editor's handler");
+	check (runLoop.timerCallsAfterUnregistering () > lateTimerCallsBefore,
+	       opening + ": the round that closed it goes on to call the editor's timers");
+	runLoop.unregisterEventHandler (&descriptor);
+	runLoop.unregisterTimer (&timer);
 	checkNothingLeftBehind (session.host, " (" + opening + ")");
 
-	const std::string next = "an opening after the host closed the editor from inside its own event handler";
+	const std::string next = "an opening after the host closed the editor from inside " + place;
 	if (auto nextEditor = openAndWaitForPicture (session, next))
 	{
 		closeEditor (*nextEditor, session.controller, next);
@@ -222,7 +248,8 @@ const LeakCheck leakChecks[] = {
     {"pointer-moves", pointerMovesKeepTheHeap},
     {"reopen", reopeningKeepsTheHeap},
     {"reattach", reattachingLeavesNothingInTheServer},
-    {"close-in-handler", closingFromTheHostsEventHandler},
+    {"close-in-handler", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsEventHandler); }},
+    {"close-in-timer", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsTimer); }},
 };
 
 const LeakCheck* findCheck (const std::string& name)
