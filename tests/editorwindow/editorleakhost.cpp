@@ -4,12 +4,14 @@
 // editors close and one opens again, the host's window and the X server's
 // pixmap memory while a host attaches editors to the window it keeps, and
 // that the host can close the last editor from inside its own event handler
-// or timer. Every check that fails is printed and makes the exit status 1.
+// or timer, and from inside the edit a click on the editor sends. Every
+// check that fails is printed and makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
 
 #include "editorwindow/editorsession.h"
+#include "editorwindow/editrecorder.h"
 #include "editorwindow/heapinuse.h"
 #include "editorwindow/hostdescriptor.h"
 #include "editorwindow/hosttimer.h"
@@ -17,6 +19,7 @@
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -238,6 +241,74 @@ void closingInsideALoopRound (Session& session, ClosingCallback callback)
 	}
 }
 
+// A click whose edit makes the host close the editor: where, in editor
+// coordinates (resource/plug.uidesc), and the parameter it edits.
+struct ClosingClick
+{
+	const char* what;
+	int x, y;
+	Vst::ParamID id;
+};
+
+const ClosingClick closingClicks[] = {
+    {"a click on the LPCut fader, which sends its edit as the button goes down", 562, 130, 6},
+    {"a click on Bypass, which sends its edit as the button comes up", 564, 39, 0},
+};
+
+// The host closes the editor from inside the performEdit a click on one of
+// its controls sends, as a host does that closes the editor in answer to an
+// edit: the control, the editor's frame and its X11 window are all still
+// handling the click. The program runs under a memory checker, which fails
+// the run on any use of what the close freed; the editor must be gone once
+// the click has been handled, and a new editor must then open as usual.
+void closingFromInsideItsOwnClick (Session& session)
+{
+	EditRecorder edits;
+	session.controller.setComponentHandler (&edits);
+	for (const auto& click : closingClicks)
+	{
+		const std::string opening = std::string ("an editor the host closes from inside the edit of ") + click.what;
+		auto editor = openAndWaitForPicture (session, opening);
+		if (!editor)
+			break;
+		edits.calls.clear ();
+		bool closed = false;
+		edits.onPerform = [&] () {
+			letGoOfEditor (*editor, opening);
+			closed = true;
+		};
+		session.host.movePointer (session.window, click.x, click.y);
+		session.host.pressButton (true);
+		session.host.serve (100ms);
+		session.host.pressButton (false);
+		// Slow under the memory checker: the click may take a while to be handled.
+		for (int slice = 0; slice < 100 && !closed; ++slice)
+			session.host.serve (50ms);
+		session.host.serve (100ms);
+		std::printf ("%s: %s\n", opening.c_str (), describe (edits.calls).c_str ());
+		check (closed, opening + ": the click's performEdit closes the editor");
+		if (!closed)
+		{
+			closeEditor (*editor, session.controller, opening);
+			continue;
+		}
+		const bool onlyThatParameter = std::all_of (edits.calls.begin (), edits.calls.end (),
+		                                            [&] (const EditCall& call) { return call.id == click.id; });
+		check (performCount (edits.calls) == 1 && onlyThatParameter,
+		       opening + ": the click edits parameter " + std::to_string (click.id) + " once");
+		checkEditorGone (*editor, session.controller, opening);
+		checkNothingLeftBehind (session.host, " (" + opening + ")");
+	}
+	session.controller.setComponentHandler (nullptr);
+
+	const std::string next = "an opening after the host closed the editor from inside the edit of a click";
+	if (auto nextEditor = openAndWaitForPicture (session, next))
+	{
+		closeEditor (*nextEditor, session.controller, next);
+		checkNothingLeftBehind (session.host, " (" + next + ")");
+	}
+}
+
 struct LeakCheck
 {
 	const char* name;
@@ -250,6 +321,7 @@ const LeakCheck leakChecks[] = {
     {"reattach", reattachingLeavesNothingInTheServer},
     {"close-in-handler", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsEventHandler); }},
     {"close-in-timer", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsTimer); }},
+    {"close-in-edit", closingFromInsideItsOwnClick},
 };
 
 const LeakCheck* findCheck (const std::string& name)
