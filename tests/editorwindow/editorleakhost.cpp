@@ -3,19 +3,23 @@
 // process's heap while the pointer moves over an open editor and while all
 // editors close and one opens again, the host's window and the X server's
 // pixmap memory while a host attaches editors to the window it keeps, and
-// that the host can close the last editor from inside its own event
-// handling. Every check that fails is printed and makes the exit status 1.
+// that the host can close the last editor from inside its own event handler
+// or timer, and from inside the edit a click on the editor sends. Every
+// check that fails is printed and makes the exit status 1.
 //
 // Usage: editor_leak_host BUNDLE CHECK
 //   CHECK is one of the names in the table of checks below.
 
 #include "editorwindow/editorsession.h"
+#include "editorwindow/editrecorder.h"
 #include "editorwindow/heapinuse.h"
 #include "editorwindow/hostdescriptor.h"
+#include "editorwindow/hosttimer.h"
 #include "editorwindow/serverpixmaps.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -169,42 +173,135 @@ std::optional<OpenEditor> openAndWaitForPicture (Session& session, const std::st
 	return editor;
 }
 
-// The host closes the last editor from inside its own event handler, in a
-// round of its loop that also has the editor's X connection to serve: the
-// loop goes on to call the editor's handler from the list it had when the
-// round began. The program runs under a memory checker, which fails the run
-// on any use of what the close freed; a new editor must then open as usual.
-void closingFromTheHostsEventHandler (Session& session)
+// Where in a round of its loop the host closes the last editor.
+enum class ClosingCallback
 {
-	const std::string opening = "an editor the host closes from inside its own event handler";
+	hostsEventHandler,
+	hostsTimer,
+};
+
+// The host closes the last editor from inside one of its own callbacks, in a
+// round of its loop that also has the editor's X connection and timers to
+// serve: the loop goes on to call the editor's handler and timers from the
+// lists it had when the round began. The program runs under a memory checker,
+// which fails the run on any use of what the close freed; a new editor must
+// then open as usual.
+void closingInsideALoopRound (Session& session, ClosingCallback callback)
+{
+	const bool fromHandler = callback == ClosingCallback::hostsEventHandler;
+	const std::string place = fromHandler ? "its own event handler" : "its own timer";
+	const std::string opening = "an editor the host closes from inside " + place;
+	auto& runLoop = session.host.runLoop;
 	HostDescriptor descriptor;
-	// Registered before the editor's handler, so a round serving both calls it first.
-	check (session.host.runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue,
-	       "the host's own descriptor joins its run loop");
+	HostTimer timer;
+	// Registered before the editor's, so a round serving both calls the host's first.
+	constexpr Linux::TimerInterval hostTimerInterval = 5;
+	check (fromHandler ? runLoop.registerEventHandler (&descriptor, descriptor.fd ()) == kResultTrue
+	                   : runLoop.registerTimer (&timer, hostTimerInterval) == kResultTrue,
+	       "the host's own " + std::string (fromHandler ? "descriptor" : "timer") + " joins its run loop");
 	auto editor = openAndWaitForPicture (session, opening);
 	if (!editor)
 		return;
 	bool closed = false;
-	descriptor.onReadable = [&] () {
+	auto closeIt = [&] () {
 		closeEditor (*editor, session.controller, opening);
 		closed = true;
 	};
-	// An event for the editor's window and a byte for the host's descriptor,
-	// both delivered before the loop looks at either.
+	if (fromHandler)
+		descriptor.onReadable = closeIt;
+	else
+		timer.onDue = closeIt;
+	// An event for the editor's window (and a byte for the host's descriptor),
+	// delivered before the loop looks at either, and a wait that makes every
+	// timer due: the next round has all of them to serve.
 	session.window.sendEmbeddedNotify ();
-	check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
+	if (fromHandler)
+		check (descriptor.makeReadable (), "the host's own descriptor becomes readable");
 	std::this_thread::sleep_for (50ms);
-	const size_t lateCallsBefore = session.host.runLoop.callsAfterUnregistering ();
+	const size_t lateHandlerCallsBefore = runLoop.handlerCallsAfterUnregistering ();
+	const size_t lateTimerCallsBefore = runLoop.timerCallsAfterUnregistering ();
 	session.host.serve (200ms);
-	check (closed, opening + ": the host's handler closes the editor");
+	check (closed, opening + ": the host's callback closes the editor");
 	if (!closed)
 		closeEditor (*editor, session.controller, opening);
-	check (session.host.runLoop.callsAfterUnregistering () > lateCallsBefore,
-	       opening + ": the round that closed it goes on to call the editor's handler");
-	session.host.runLoop.unregisterEventHandler (&descriptor);
+	if (fromHandler)
+		check (runLoop.handlerCallsAfterUnregistering () > lateHandlerCallsBefore,
+		       opening + ": the round that closed it goes on to call the editor's handler");
+	check (runLoop.timerCallsAfterUnregistering () > lateTimerCallsBefore,
+	       opening + ": the round that closed it goes on to call the editor's timers");
+	runLoop.unregisterEventHandler (&descriptor);
+	runLoop.unregisterTimer (&timer);
 	checkNothingLeftBehind (session.host, " (" + opening + ")");
 
-	const std::string next = "an opening after the host closed the editor from inside its own event handler";
+	const std::string next = "an opening after the host closed the editor from inside " + place;
+	if (auto nextEditor = openAndWaitForPicture (session, next))
+	{
+		closeEditor (*nextEditor, session.controller, next);
+		checkNothingLeftBehind (session.host, " (" + next + ")");
+	}
+}
+
+// A click whose edit makes the host close the editor: where, in editor
+// coordinates (resource/plug.uidesc), and the parameter it edits.
+struct ClosingClick
+{
+	const char* what;
+	int x, y;
+	Vst::ParamID id;
+};
+
+const ClosingClick closingClicks[] = {
+    {"a click on the LPCut fader, which sends its edit as the button goes down", 562, 130, 6},
+    {"a click on Bypass, which sends its edit as the button comes up", 564, 39, 0},
+};
+
+// The host closes the editor from inside the performEdit a click on one of
+// its controls sends, as a host does that closes the editor in answer to an
+// edit: the control, the editor's frame and its X11 window are all still
+// handling the click. The program runs under a memory checker, which fails
+// the run on any use of what the close freed; the editor must be gone once
+// the click has been handled, and a new editor must then open as usual.
+void closingFromInsideItsOwnClick (Session& session)
+{
+	EditRecorder edits;
+	session.controller.setComponentHandler (&edits);
+	for (const auto& click : closingClicks)
+	{
+		const std::string opening = std::string ("an editor the host closes from inside the edit of ") + click.what;
+		auto editor = openAndWaitForPicture (session, opening);
+		if (!editor)
+			break;
+		edits.calls.clear ();
+		bool closed = false;
+		edits.onPerform = [&] () {
+			letGoOfEditor (*editor, opening);
+			closed = true;
+		};
+		session.host.movePointer (session.window, click.x, click.y);
+		session.host.pressButton (true);
+		session.host.serve (100ms);
+		session.host.pressButton (false);
+		// Slow under the memory checker: the click may take a while to be handled.
+		for (int slice = 0; slice < 100 && !closed; ++slice)
+			session.host.serve (50ms);
+		session.host.serve (100ms);
+		std::printf ("%s: %s\n", opening.c_str (), describe (edits.calls).c_str ());
+		check (closed, opening + ": the click's performEdit closes the editor");
+		if (!closed)
+		{
+			closeEditor (*editor, session.controller, opening);
+			continue;
+		}
+		const bool onlyThatParameter = std::all_of (edits.calls.begin (), edits.calls.end (),
+		                                            [&] (const EditCall& call) { return call.id == click.id; });
+		check (performCount (edits.calls) == 1 && onlyThatParameter,
+		       opening + ": the click edits parameter " + std::to_string (click.id) + " once");
+		checkEditorGone (*editor, session.controller, opening);
+		checkNothingLeftBehind (session.host, " (" + opening + ")");
+	}
+	session.controller.setComponentHandler (nullptr);
+
+	const std::string next = "an opening after the host closed the editor from inside the edit of a click";
 	if (auto nextEditor = openAndWaitForPicture (session, next))
 	{
 		closeEditor (*nextEditor, session.controller, next);
@@ -222,7 +319,9 @@ const LeakCheck leakChecks[] = {
     {"pointer-moves", pointerMovesKeepTheHeap},
     {"reopen", reopeningKeepsTheHeap},
     {"reattach", reattachingLeavesNothingInTheServer},
-    {"close-in-handler", closingFromTheHostsEventHandler},
+    {"close-in-handler", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsEventHandler); }},
+    {"close-in-timer", [] (Session& s) { closingInsideALoopRound (s, ClosingCallback::hostsTimer); }},
+    {"close-in-edit", closingFromInsideItsOwnClick},
 };
 
 const LeakCheck* findCheck (const std::string& name)

@@ -161,13 +161,23 @@ std::optional<OpenEditor> openEditor (Host& host, Vst::IEditController& controll
 	return OpenEditor {view, controllerReferences};
 }
 
-void closeEditor (const OpenEditor& editor, Vst::IEditController& controller, const std::string& opening)
+uint32 letGoOfEditor (const OpenEditor& editor, const std::string& opening)
 {
 	check (editor.view->removed () == kResultOk, opening + ": the editor detaches");
 	editor.view->setFrame (nullptr);
-	check (editor.view->release () == 0, opening + ": the host's release destroys the editor");
+	return editor.view->release ();
+}
+
+void checkEditorGone (const OpenEditor& editor, Vst::IEditController& controller, const std::string& opening)
+{
 	check (referenceCount (&controller) == editor.controllerReferences,
 	       opening + ": the closed editor holds no reference to the controller");
+}
+
+void closeEditor (const OpenEditor& editor, Vst::IEditController& controller, const std::string& opening)
+{
+	check (letGoOfEditor (editor, opening) == 0, opening + ": the host's release destroys the editor");
+	checkEditorGone (editor, controller, opening);
 }
 
 void checkNothingLeftBehind (const Host& host, const std::string& when)

@@ -93,7 +93,17 @@ struct OpenEditor
 std::optional<OpenEditor> openEditor (Host& host, Steinberg::Vst::IEditController& controller, HostWindow& window,
                                       const std::string& opening);
 
-// Closes the editor as a host does when a person closes its window.
+// Detaches the editor and gives up the host's reference to it, as a host
+// does when a person closes its window; gives how many references to it
+// are left.
+Steinberg::uint32 letGoOfEditor (const OpenEditor& editor, const std::string& opening);
+
+// Checks that a closed editor is gone: it holds no reference to the controller.
+void checkEditorGone (const OpenEditor& editor, Steinberg::Vst::IEditController& controller,
+                      const std::string& opening);
+
+// Closes the editor as a host does when a person closes its window, and
+// checks that this destroys it.
 void closeEditor (const OpenEditor& editor, Steinberg::Vst::IEditController& controller,
                   const std::string& opening);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace Tarvine {
 namespace EditorWindow {
@@ -17,6 +18,9 @@ tresult PLUGIN_API EditRecorder::beginEdit (Vst::ParamID id)
 tresult PLUGIN_API EditRecorder::performEdit (Vst::ParamID id, Vst::ParamValue value)
 {
 	calls.push_back ({EditCall::Kind::perform, id, value});
+	// Emptied before it runs, so that it runs once.
+	if (auto action = std::exchange (onPerform, nullptr))
+		action ();
 	return kResultOk;
 }
 

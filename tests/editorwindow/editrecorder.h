@@ -2,6 +2,7 @@
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
 	Steinberg::uint32 PLUGIN_API release () override { return 1; }
 
 	std::vector<EditCall> calls;
+	// Run by the next performEdit, once, after recording it: what a host
+	// does in answer to an edit.
+	std::function<void ()> onPerform;
 };
 
 // The calls as one line, e.g. "begin 1, perform 1 0.25, end 1".

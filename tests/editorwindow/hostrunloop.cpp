@@ -63,8 +63,11 @@ void HostRunLoop::run (std::chrono::milliseconds duration, int extraFd)
 	const auto end = Clock::now () + duration;
 	while (Clock::now () < end)
 	{
+		// The timers as the round begins: a callback before them may
+		// unregister some, and register others for the next round.
+		const auto roundTimers = timers;
 		serveReadyDescriptors (firstDue (end), extraFd);
-		fireDueTimers ();
+		fireDueTimers (roundTimers);
 	}
 }
 
@@ -125,7 +128,7 @@ void HostRunLoop::serveReadyDescriptors (Clock::time_point until, int extraFd)
 		const bool stillRegistered = std::any_of (eventHandlers.begin (), eventHandlers.end (),
 		                                          [&] (const EventHandler& r) { return r.handler == e.handler; });
 		if (!stillRegistered)
-			++lateCalls;
+			++lateHandlerCalls;
 		e.handler->onFDIsSet (e.fd);
 	}
 }
@@ -145,25 +148,20 @@ bool HostRunLoop::serveOneDescriptor (Clock::time_point until)
 	return false;
 }
 
-void HostRunLoop::fireDueTimers ()
+void HostRunLoop::fireDueTimers (const std::vector<Timer>& roundTimers)
 {
 	const auto now = Clock::now ();
-	std::vector<IPtr<Linux::ITimerHandler>> due;
-	for (auto& t : timers)
+	for (const auto& t : roundTimers)
 	{
-		if (t.due <= now)
-		{
-			due.push_back (t.handler);
-			t.due = now + t.interval;
-		}
-	}
-	for (const auto& handler : due)
-	{
-		const bool stillRegistered =
-		    std::any_of (timers.begin (), timers.end (),
-		                 [&] (const Timer& t) { return t.handler == handler; });
-		if (stillRegistered)
-			handler->onTimer ();
+		if (t.due > now)
+			continue;
+		const auto registered = std::find_if (timers.begin (), timers.end (),
+		                                      [&] (const Timer& r) { return r.handler == t.handler; });
+		if (registered == timers.end ())
+			++lateTimerCalls;
+		else
+			registered->due = now + registered->interval;
+		t.handler->onTimer ();
 	}
 }
 

@@ -35,7 +35,10 @@ public:
 
 	// Serves the loop in rounds, as hosts do, until the time is up: each
 	// round calls every ready descriptor's handler (extraFd's readiness is
-	// only waited for), then every due timer.
+	// only waited for), then every due timer. A round serves the handlers
+	// and timers registered when it began, from a copy of their lists, as
+	// many hosts do: it still calls one that an earlier callback of the same
+	// round unregistered.
 	void run (std::chrono::milliseconds duration, int extraFd);
 
 	// Serves the loop one callback at a time, for tests that must know what
@@ -45,10 +48,10 @@ public:
 	bool runUntil (const std::function<bool ()>& done, std::chrono::milliseconds limit);
 
 	size_t handlerCount () const { return eventHandlers.size () + timers.size (); }
-	// How often a round of the loop called a descriptor's handler that an
-	// earlier callback of the same round had unregistered: the loop serves a
-	// round from the list it had when the round began, as hosts do.
-	size_t callsAfterUnregistering () const { return lateCalls; }
+	// How often a round of the loop called a descriptor's handler, or a
+	// timer, that an earlier callback of the same round had unregistered.
+	size_t handlerCallsAfterUnregistering () const { return lateHandlerCalls; }
+	size_t timerCallsAfterUnregistering () const { return lateTimerCalls; }
 
 private:
 	struct EventHandler
@@ -68,7 +71,9 @@ private:
 	// then extraFd's if it is one. Empty if none became readable.
 	std::vector<pollfd> waitForReadable (Clock::time_point until, int extraFd) const;
 	void serveReadyDescriptors (Clock::time_point until, int extraFd);
-	void fireDueTimers ();
+	// Calls those of the round's timers that are due, in the order they
+	// were registered.
+	void fireDueTimers (const std::vector<Timer>& roundTimers);
 	// Calls the handler of one ready descriptor, waiting for one at most
 	// until `until`; false if none became ready.
 	bool serveOneDescriptor (Clock::time_point until);
@@ -79,7 +84,8 @@ private:
 
 	std::vector<EventHandler> eventHandlers;
 	std::vector<Timer> timers;
-	size_t lateCalls {0};
+	size_t lateHandlerCalls {0};
+	size_t lateTimerCalls {0};
 };
 
 } // namespace EditorWindow
