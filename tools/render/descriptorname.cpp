@@ -1,11 +1,12 @@
 #include "descriptorname.h"
 
+#include "linkchain.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 #include <unistd.h>
 
 namespace Tarvine::Render {
@@ -13,8 +14,6 @@ namespace Tarvine::Render {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kMaxLinks = 40; // as many as Linux follows
 
 bool isDescriptorFolder (const fs::path& folder)
 {
@@ -42,26 +41,19 @@ std::optional<int> descriptorNumber (const std::string& name)
 
 bool namesAClosedDescriptor (const std::string& path, std::string& error)
 {
-	fs::path current = path;
-	for (int link = 0; link < kMaxLinks; ++link)
-	{
-		const fs::path folder = current.has_parent_path () ? current.parent_path () : fs::path (".");
-		if (const auto number = descriptorNumber (current.filename ().string ()); number && isDescriptorFolder (folder))
-		{
-			if (fcntl (*number, F_GETFD) != -1 || errno != EBADF)
-				return false;
-			error = "descriptor " + std::to_string (*number) + " is not open";
+	bool closed = false;
+	std::string unreadable; // a chain that cannot be followed names no descriptor
+	followLinks (path, unreadable, [&] (const fs::path& name) {
+		const fs::path folder = name.has_parent_path () ? name.parent_path () : fs::path (".");
+		const auto number = descriptorNumber (name.filename ().string ());
+		if (!number || !isDescriptorFolder (folder))
 			return true;
-		}
-		std::error_code code;
-		if (!fs::is_symlink (current, code))
-			return false;
-		const fs::path next = fs::read_symlink (current, code);
-		if (code)
-			return false;
-		current = next.is_absolute () ? next : folder / next;
-	}
-	return false;
+		closed = fcntl (*number, F_GETFD) == -1 && errno == EBADF;
+		if (closed)
+			error = "descriptor " + std::to_string (*number) + " is not open";
+		return false;
+	});
+	return closed;
 }
 
 } // namespace Tarvine::Render

@@ -12,4 +12,10 @@ std::optional<FileIdentity> identityOf (int descriptor)
 	return FileIdentity {status.st_dev, status.st_ino};
 }
 
+bool isRegularFile (int descriptor)
+{
+	struct stat status {};
+	return fstat (descriptor, &status) == 0 && S_ISREG (status.st_mode);
+}
+
 } // namespace Tarvine::Render

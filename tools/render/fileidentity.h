@@ -22,4 +22,7 @@ struct FileIdentity
 // The identity of what `descriptor` has open, or nothing when it is not open.
 std::optional<FileIdentity> identityOf (int descriptor);
 
+// Whether `descriptor` has a regular file open (not a device, pipe or socket).
+bool isRegularFile (int descriptor);
+
 } // namespace Tarvine::Render

@@ -2,6 +2,7 @@
 
 #include "contentreplacement.h"
 #include "filecalls.h"
+#include "linkchain.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -19,28 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kHeaderComesLast = ", and a WAV file's header is completed once its length is known";
-
-// The file a chain of symbolic links ends at, or would be created as: a
-// new file is made there, so that the links stay.
-std::optional<fs::path> followLinks (fs::path path, std::string& error)
-{
-	constexpr int kMaxLinks = 40; // as many as Linux follows
-	for (int link = 0; link < kMaxLinks; ++link)
-	{
-		std::error_code code;
-		if (!fs::is_symlink (path, code))
-			return path;
-		const fs::path next = fs::read_symlink (path, code);
-		if (code)
-		{
-			error = code.message ();
-			return std::nullopt;
-		}
-		path = next.is_absolute () ? next : path.parent_path () / next;
-	}
-	error = std::make_error_code (std::errc::too_many_symbolic_link_levels).message ();
-	return std::nullopt;
-}
 
 fs::path folderOf (const fs::path& file)
 {
@@ -154,12 +133,6 @@ Descriptor openWhatStands (const std::string& path, const std::optional<FileIden
 	return file;
 }
 
-bool isRegularFile (int file)
-{
-	struct stat status {};
-	return fstat (file, &status) == 0 && S_ISREG (status.st_mode);
-}
-
 } // namespace
 
 OutputFile::OutputFile (std::string path, std::optional<FileIdentity> input)
@@ -209,6 +182,7 @@ bool OutputFile::takeExistingFile (Descriptor file, Refusal& refusal, std::strin
 bool OutputFile::takeNewName (Refusal& refusal, std::string& error)
 {
 	refusal = Refusal::kCannotWrite;
+	// Through links the file they lead to is made, so that the links stay.
 	const auto target = followLinks (path, error);
 	if (!target)
 		return false;

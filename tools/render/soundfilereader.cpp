@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 
 namespace Tarvine::Render {
 
@@ -16,12 +15,6 @@ namespace {
 // buffer of its own: a few system calls per second of audio, not one per
 // process block.
 constexpr size_t kChunkFrames = 8192;
-
-bool isRegularFile (int descriptor)
-{
-	struct stat status {};
-	return fstat (descriptor, &status) == 0 && S_ISREG (status.st_mode);
-}
 
 } // namespace
 
